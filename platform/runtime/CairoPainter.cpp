@@ -1,0 +1,104 @@
+#include "platform/runtime/CairoPainter.h"
+
+#include "platform/runtime/CairoHandles.h"
+#include "platform/runtime/Framebuffer.h"
+#include "platform/runtime/TextLayoutCache.h"
+
+#include <pango/pangocairo.h>
+
+namespace pregonero::runtime {
+
+void CairoPainter::ContextDeleter::operator()(_cairo* cr) const {
+    cairo_destroy(cr);
+}
+
+CairoPainter::CairoPainter(Framebuffer& framebuffer, TextLayoutCache& layouts)
+    : cr_(cairo_create(framebuffer.Surface())), layouts_(layouts) {}
+
+void CairoPainter::SetColor(Rgba c) {
+    cairo_set_source_rgba(cr_.get(), c.r / 255.0, c.g / 255.0, c.b / 255.0, c.a / 255.0);
+}
+
+void CairoPainter::FillRect(const IntRect& rect, Rgba color) {
+    if (rect.width <= 0 || rect.height <= 0) {
+        return;
+    }
+    SetColor(color);
+    cairo_rectangle(cr_.get(), rect.x, rect.y, rect.width, rect.height);
+    cairo_fill(cr_.get());
+}
+
+void CairoPainter::StrokeRect(const IntRect& rect, Rgba color, int lineWidth) {
+    SetColor(color);
+    cairo_set_line_width(cr_.get(), lineWidth);
+    double inset = lineWidth / 2.0;
+    cairo_rectangle(cr_.get(), rect.x + inset, rect.y + inset, rect.width - lineWidth,
+                    rect.height - lineWidth);
+    cairo_stroke(cr_.get());
+}
+
+void CairoPainter::DrawText(const IntRect& rect, std::string_view utf8, const TextStyle& style) {
+    if (utf8.empty() || rect.width <= 0 || rect.height <= 0) {
+        return;
+    }
+    PangoLayout* layout = layouts_.Get(utf8, style, rect.width, rect.height);
+    int inkWidth = 0;
+    int inkHeight = 0;
+    pango_layout_get_pixel_size(layout, &inkWidth, &inkHeight);
+    int y = rect.y;
+    if (style.vAlign == VAlign::Middle) {
+        y += (rect.height - inkHeight) / 2;
+    } else if (style.vAlign == VAlign::Bottom) {
+        y += rect.height - inkHeight;
+    }
+    CairoSaveGuard guard(cr_.get());
+    cairo_rectangle(cr_.get(), rect.x, rect.y, rect.width, rect.height);
+    cairo_clip(cr_.get());
+    SetColor(style.color);
+    cairo_move_to(cr_.get(), rect.x, y);
+    pango_cairo_show_layout(cr_.get(), layout);
+}
+
+void CairoPainter::PushClip(const IntRect& rect) {
+    cairo_save(cr_.get());
+    cairo_rectangle(cr_.get(), rect.x, rect.y, rect.width, rect.height);
+    cairo_clip(cr_.get());
+}
+
+void CairoPainter::PopClip() {
+    cairo_restore(cr_.get());
+}
+
+} // namespace pregonero::runtime
+
+#include "platform/runtime/PixelBuffer.h"
+
+namespace pregonero::runtime {
+
+void CairoPainter::DrawPixels(const IntRect& dest, const PixelBuffer& pixels) {
+    if (pixels.width <= 0 || pixels.height <= 0 || dest.width <= 0 || dest.height <= 0) {
+        return;
+    }
+    cairo_format_t format =
+        pixels.format == PixelFormat::Rgb565 ? CAIRO_FORMAT_RGB16_565 : CAIRO_FORMAT_ARGB32;
+    if (pixels.stride < cairo_format_stride_for_width(format, pixels.width) ||
+        pixels.pixels.size() < static_cast<size_t>(pixels.stride) * pixels.height) {
+        return; // malformed buffer: draw nothing rather than read past it
+    }
+    // Cairo only reads the data; the buffer is const to everyone else.
+    CairoSurfacePtr source(
+        cairo_image_surface_create_for_data(const_cast<unsigned char*>(pixels.pixels.data()),
+                                            format, pixels.width, pixels.height, pixels.stride));
+    CairoSaveGuard guard(cr_.get());
+    cairo_rectangle(cr_.get(), dest.x, dest.y, dest.width, dest.height);
+    cairo_clip(cr_.get());
+    cairo_translate(cr_.get(), dest.x, dest.y);
+    if (dest.width != pixels.width || dest.height != pixels.height) {
+        cairo_scale(cr_.get(), static_cast<double>(dest.width) / pixels.width,
+                    static_cast<double>(dest.height) / pixels.height);
+    }
+    cairo_set_source_surface(cr_.get(), source.get(), 0, 0);
+    cairo_paint(cr_.get());
+}
+
+} // namespace pregonero::runtime

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct _cairo_surface;
+
+namespace pregonero::runtime {
+
+// The handset's screen: 480 × 800 pixels, 32-bit, opaque.
+class Framebuffer {
+public:
+    static constexpr int kWidth = 480;
+    static constexpr int kHeight = 800;
+
+    Framebuffer();
+    _cairo_surface* Surface() const { return surface_.get(); }
+    const std::uint8_t* Data() const;
+    int Stride() const;
+    int Width() const { return kWidth; }
+    int Height() const { return kHeight; }
+    // Fast PNG: no filtering and a quick zlib level; screenshots are frequent
+    // in scripted runs. Returns false with `error` set when it cannot write.
+    bool WritePng(const std::string& path, std::string* error) const;
+
+private:
+    struct SurfaceDeleter {
+        void operator()(_cairo_surface* surface) const;
+    };
+    std::unique_ptr<_cairo_surface, SurfaceDeleter> surface_;
+};
+
+} // namespace pregonero::runtime

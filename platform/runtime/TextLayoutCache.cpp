@@ -1,0 +1,102 @@
+#include "platform/runtime/TextLayoutCache.h"
+
+#include <pango/pangocairo.h>
+
+#include <cstring>
+
+namespace pregonero::runtime {
+
+namespace {
+
+std::string MakeKey(std::string_view utf8, const TextStyle& s, int width, int height) {
+    // Colour is not part of the shape: it is applied when the layout is shown.
+    std::string key;
+    key.reserve(utf8.size() + 32);
+    int fields[] = {s.size,
+                    static_cast<int>(s.weight),
+                    static_cast<int>(s.slant),
+                    static_cast<int>(s.hAlign),
+                    static_cast<int>(s.wrap),
+                    width,
+                    height};
+    key.append(reinterpret_cast<const char*>(fields), sizeof(fields));
+    key.append(utf8);
+    return key;
+}
+
+} // namespace
+
+const char* TextLayoutCache::FontFamily() {
+    // Condensed, so a body of B characters at size 28 takes about B pixels of
+    // height in a 480-pixel column, as the article row expects.
+    return "DejaVu Sans Condensed";
+}
+
+TextLayoutCache::TextLayoutCache(std::size_t capacity)
+    : capacity_(capacity),
+      context_(pango_font_map_create_context(pango_cairo_font_map_get_default())) {
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(context_.get(), options);
+    cairo_font_options_destroy(options);
+    pango_cairo_context_set_resolution(context_.get(), 96.0);
+}
+
+TextLayoutCache::~TextLayoutCache() {
+    index_.clear();
+    entries_.clear();
+}
+
+PangoLayout* TextLayoutCache::Get(std::string_view utf8, const TextStyle& style, int width,
+                                  int height) {
+    std::string key = MakeKey(utf8, style, width, height);
+    auto found = index_.find(key);
+    if (found != index_.end()) {
+        entries_.splice(entries_.begin(), entries_, found->second);
+        return found->second->layout.get();
+    }
+    entries_.push_front(Entry{std::move(key), Make(utf8, style, width, height)});
+    index_.emplace(entries_.front().key, entries_.begin());
+    while (entries_.size() > capacity_) {
+        index_.erase(entries_.back().key);
+        entries_.pop_back();
+    }
+    return entries_.front().layout.get();
+}
+
+PangoLayoutPtr TextLayoutCache::Make(std::string_view utf8, const TextStyle& style, int width,
+                                     int height) {
+    PangoLayoutPtr layout(pango_layout_new(context_.get()));
+    FontDescriptionPtr font(pango_font_description_new());
+    pango_font_description_set_family(font.get(), FontFamily());
+    pango_font_description_set_absolute_size(font.get(), style.size * PANGO_SCALE);
+    pango_font_description_set_weight(
+        font.get(), style.weight == FontWeight::Bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(
+        font.get(), style.slant == FontSlant::Italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_layout_set_font_description(layout.get(), font.get());
+    pango_layout_set_width(layout.get(), width * PANGO_SCALE);
+    pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+    if (style.wrap == TextWrap::SingleLine) {
+        pango_layout_set_height(layout.get(), 0); // one line, ellipsised
+    } else {
+        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_height(layout.get(), height * PANGO_SCALE);
+    }
+    PangoAlignment align = style.hAlign == HAlign::Center  ? PANGO_ALIGN_CENTER
+                           : style.hAlign == HAlign::Right ? PANGO_ALIGN_RIGHT
+                                                           : PANGO_ALIGN_LEFT;
+    pango_layout_set_alignment(layout.get(), align);
+    // Feed text is untrusted: never let bad bytes reach Pango unvalidated.
+    const char* end = nullptr;
+    if (g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), &end)) {
+        pango_layout_set_text(layout.get(), utf8.data(), static_cast<int>(utf8.size()));
+    } else {
+        pango_layout_set_text(layout.get(), utf8.data(), static_cast<int>(end - utf8.data()));
+    }
+    return layout;
+}
+
+} // namespace pregonero::runtime
