@@ -1,0 +1,108 @@
+#include "platform/base/String.h"
+#include "platform/base/StringUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+using Osp::Base::String;
+using Osp::Base::Utility::StringUtil;
+
+TEST(StringTest, LengthCountsUtf16UnitsWhateverTheSource) {
+    EXPECT_EQ(String("").GetLength(), 0);
+    EXPECT_EQ(String("año").GetLength(), 3);              // two-byte UTF-8, one unit
+    EXPECT_EQ(String(L"¿Qué?").GetLength(), 5);           // wide literal
+    EXPECT_EQ(String("\xF0\x9F\x93\xB0").GetLength(), 2); // newspaper emoji: a surrogate pair
+    EXPECT_EQ(String(L"\U0001F4F0").GetLength(), 2);
+    EXPECT_EQ(String(L"\U0001F4F0").ToUtf8(), "\xF0\x9F\x93\xB0");
+    // Bad UTF-8 handed to the constructor becomes U+FFFD instead of failing.
+    EXPECT_EQ(String("a\xC3").ToUtf8(), "a\xEF\xBF\xBD");
+    EXPECT_EQ(String(static_cast<const char*>(nullptr)).GetLength(), 0);
+}
+
+TEST(StringTest, EqualsIgnoringCaseCoversTheTitlesTheScreensCompare) {
+    EXPECT_TRUE(String("Portada").Equals(String("PORTADA"), false));
+    EXPECT_TRUE(String("portada").Equals(String("Portada"), false));
+    EXPECT_FALSE(String("Portada").Equals(String("PORTADA"), true));
+    EXPECT_TRUE(String("Fotogaleria").Equals(String("FOTOGALERIA"), false));
+    EXPECT_TRUE(String("ÁRBOL ÑANDÚ").Equals(String("árbol ñandú"), false));
+    EXPECT_FALSE(String("Portadas").Equals(String("Portada"), false));
+    EXPECT_FALSE(String("Opinion").Equals(String("Portada"), false));
+    EXPECT_TRUE(String("").Equals(String(""), false));
+    EXPECT_TRUE(String("Ÿ").Equals(String("ÿ"), false));
+}
+
+TEST(StringTest, ReplaceRemovesEveryOccurrenceLeftToRight) {
+    String s("leftover, left");
+    EXPECT_EQ(s.Replace(String("left"), String("")), E_SUCCESS);
+    EXPECT_EQ(s, String("over, "));
+
+    String overlapping("aaaaa");
+    overlapping.Replace(String("aa"), String(""));
+    EXPECT_EQ(overlapping, String("a")); // non-overlapping scan, as a person reads it
+
+    String growing("a>b>c");
+    growing.Replace(String(">"), String(">>"));
+    EXPECT_EQ(growing, String("a>>b>>c")); // replacements are not rescanned
+
+    String caseKept("Left left");
+    caseKept.Replace(String("left"), String(""));
+    EXPECT_EQ(caseKept, String("Left "));
+
+    String untouched("Hola");
+    EXPECT_EQ(untouched.Replace(String(""), String("x")), E_INVALID_ARG);
+    EXPECT_EQ(untouched, String("Hola"));
+}
+
+TEST(StringTest, EndsWithIsExactCase) {
+    EXPECT_TRUE(String("foto.png").EndsWith(String("png")));
+    EXPECT_TRUE(String("foto.PNG").EndsWith(String("PNG")));
+    EXPECT_FALSE(String("foto.Png").EndsWith(String("png")));
+    EXPECT_FALSE(String("foto.Png").EndsWith(String("PNG")));
+    EXPECT_FALSE(String("ng").EndsWith(String("png")));
+    EXPECT_TRUE(String("png").EndsWith(String("")));
+}
+
+TEST(StringTest, AppendIntWritesDecimal) {
+    String id("IDNOTA");
+    id.Append(1);
+    EXPECT_EQ(id, String("IDNOTA1"));
+    String big("x");
+    big.Append(INT_MIN);
+    EXPECT_EQ(big, String("x-2147483648"));
+    String counter("Foto: ");
+    counter.Append(1);
+    counter.Append(String(" de "));
+    counter.Append(12);
+    EXPECT_EQ(counter, String("Foto: 1 de 12"));
+}
+
+TEST(StringTest, ComparisonOperatorsOrderByCodeUnit) {
+    EXPECT_TRUE(String("a") < String("b"));
+    EXPECT_TRUE(String("b") > String("a"));
+    EXPECT_TRUE(String("a") != String("A"));
+    EXPECT_EQ(String("ab") + String("cd"), String("abcd"));
+}
+
+TEST(StringUtilTest, Utf8ToStringRefusesInvalidInputWithoutTouchingTheOutput) {
+    String out("sentinel");
+    EXPECT_EQ(StringUtil::Utf8ToString("Canción ¿qué? ¡sí!", out), E_SUCCESS);
+    EXPECT_EQ(out.ToUtf8(), "Canción ¿qué? ¡sí!");
+
+    const char* bad[] = {
+        "\xC0\x80",         // overlong NUL
+        "\xE0\x80\xAF",     // overlong slash
+        "\xED\xA0\x80",     // UTF-16 surrogate
+        "\xF4\x90\x80\x80", // past U+10FFFF
+        "\xF5\x80\x80\x80", // invalid lead byte
+        "ok\xE2\x82",       // truncated at the end
+        "\x80",             // lone continuation byte
+        "caf\xE9",          // ISO-8859-1, not UTF-8
+    };
+    for (const char* input : bad) {
+        String kept("sentinel");
+        EXPECT_EQ(StringUtil::Utf8ToString(input, kept), E_INVALID_ENCODING_RANGE) << input;
+        EXPECT_EQ(kept, String("sentinel"));
+    }
+    EXPECT_EQ(StringUtil::Utf8ToString(nullptr, out), E_INVALID_ARG);
+}
