@@ -1,0 +1,128 @@
+#include "platform/runtime/EventLoop.h"
+#include "platform/ui/Control.h"
+#include "platform/ui/MessageBox.h"
+#include "support/AppHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using pregonero::runtime::EventLoop;
+using pregonero::runtime::LoopMode;
+using pregonero::runtime::TaskKind;
+using testing_support::TestRuntime;
+
+namespace {
+
+class RecordingControl : public Osp::Ui::Control {
+public:
+    explicit RecordingControl(std::vector<std::string>& log) : log_(log) {}
+    void OnUserEventReceivedN(Osp::Ui::RequestId id, Osp::Base::Collection::IList*) override {
+        log_.push_back("event " + std::to_string(id));
+    }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+} // namespace
+
+TEST(EventLoopTest, UserEventArrivesOnlyAfterTheSendingHandlerReturns) {
+    TestRuntime rt;
+    std::vector<std::string> log;
+    RecordingControl target(log);
+    rt.Get().Loop().Post([&] {
+        target.SendUserEvent(121, nullptr);
+        log.push_back("handler done");
+    });
+    ASSERT_TRUE(rt.RunUntil([&] { return log.size() == 2; }));
+    EXPECT_EQ(log, (std::vector<std::string>{"handler done", "event 121"}));
+}
+
+TEST(EventLoopTest, UserEventToADestroyedControlIsDropped) {
+    TestRuntime rt;
+    std::vector<std::string> log;
+    auto target = std::make_unique<RecordingControl>(log);
+    target->SendUserEvent(100, nullptr);
+    target.reset(); // the switch destroyed it before delivery
+    bool after = false;
+    rt.Get().Loop().Post([&] { after = true; });
+    ASSERT_TRUE(rt.RunUntil([&] { return after; }));
+    EXPECT_TRUE(log.empty());
+}
+
+TEST(EventLoopTest, TasksFromOtherThreadsRunInOrderOnTheLoopThread) {
+    TestRuntime rt;
+    auto loopThread = std::this_thread::get_id();
+    std::vector<int> order;
+    std::atomic<bool> wrongThread{false};
+    std::thread poster([&] {
+        for (int i = 0; i < 200; ++i) {
+            rt.Get().Loop().Post([&, i] {
+                wrongThread = wrongThread || std::this_thread::get_id() != loopThread;
+                order.push_back(i);
+            });
+        }
+    });
+    poster.join();
+    ASSERT_TRUE(rt.RunUntil([&] { return order.size() == 200; }));
+    EXPECT_FALSE(wrongThread);
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
+    }
+}
+
+TEST(EventLoopTest, RedrawsAreCoalescedIntoOneFramePerDrainedQueue) {
+    TestRuntime rt;
+    int frames = 0;
+    rt.Get().Loop().SetRenderHook([&] { ++frames; });
+    int ran = 0;
+    for (int i = 0; i < 50; ++i) {
+        rt.Get().Loop().Post([&] {
+            rt.Get().Loop().RequestRedraw();
+            ++ran;
+        });
+    }
+    ASSERT_TRUE(rt.RunUntil([&] { return ran == 50 && !rt.Get().Loop().RedrawPending(); }));
+    EXPECT_EQ(frames, 1);
+    rt.Get().Loop().SetRenderHook(nullptr);
+}
+
+TEST(EventLoopTest, ModalBoxRunsInputOnlyAndOtherTasksWaitUntilItCloses) {
+    TestRuntime rt;
+    auto& loop = rt.Get().Loop();
+    std::vector<std::string> log;
+    Osp::Ui::Controls::MessageBox box;
+    box.Construct(L"TestHttpGet", L"Network is unavailable", Osp::Ui::Controls::MSGBOX_STYLE_OK, 0);
+    loop.Post([&] { log.push_back("http callback"); });
+    loop.Post([&] { log.push_back("key"); }, TaskKind::Input);
+    loop.Post(
+        [&] {
+            EXPECT_EQ(Osp::Ui::Controls::MessageBox::Top(), &box);
+            box.PressOk();
+        },
+        TaskKind::Input);
+    int modal = -1;
+    box.ShowAndWait(modal);
+    log.push_back("box closed");
+    EXPECT_EQ(modal, Osp::Ui::Controls::MSGBOX_RESULT_OK);
+    EXPECT_EQ(Osp::Ui::Controls::MessageBox::Top(), nullptr);
+    ASSERT_TRUE(rt.RunUntilIdle());
+    EXPECT_EQ(log, (std::vector<std::string>{"key", "box closed", "http callback"}));
+}
+
+TEST(EventLoopTest, QuitEndsNestedLoopsToo) {
+    TestRuntime rt;
+    auto& loop = rt.Get().Loop();
+    Osp::Ui::Controls::MessageBox box;
+    box.Construct(L"t", L"x", Osp::Ui::Controls::MSGBOX_STYLE_OK, 0);
+    loop.Post([&] { loop.Quit(); }, TaskKind::Input);
+    int modal = -1;
+    box.ShowAndWait(modal); // returns although nobody pressed OK
+    EXPECT_EQ(modal, Osp::Ui::Controls::MSGBOX_RESULT_CLOSE);
+    loop.ResetQuit();
+}
