@@ -1,0 +1,283 @@
+#include "platform/driver/ScriptDriver.h"
+
+#include "platform/app/Application.h"
+#include "platform/driver/FrameRenderer.h"
+#include "platform/driver/Snapshot.h"
+#include "platform/runtime/Framebuffer.h"
+#include "platform/runtime/Runtime.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/OptionMenu.h"
+#include "platform/ui/ScreenComposer.h"
+
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+namespace pregonero::platform {
+
+using Osp::Ui::Controls::Form;
+using Osp::Ui::Controls::Frame;
+using Osp::Ui::Controls::MessageBox;
+using Osp::Ui::Controls::OptionMenu;
+
+namespace {
+
+std::string Trim(const std::string& s) {
+    auto begin = s.find_first_not_of(" \t\r");
+    if (begin == std::string::npos) {
+        return {};
+    }
+    auto end = s.find_last_not_of(" \t\r");
+    return s.substr(begin, end - begin + 1);
+}
+
+bool ParseLong(const std::string& text, long& value) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && ptr == last && !text.empty();
+}
+
+bool ParseDouble(const std::string& text, double& value) {
+    try {
+        std::size_t used = 0;
+        value = std::stod(text, &used);
+        return used == text.size();
+    } catch (...) {
+        return false;
+    }
+}
+
+Frame* CurrentFrame() {
+    auto* app = Osp::App::Application::GetInstance();
+    return app != nullptr && app->GetAppFrame() != nullptr ? app->GetAppFrame()->GetFrame()
+                                                           : nullptr;
+}
+
+} // namespace
+
+ScriptDriver::ScriptDriver(std::unique_ptr<ScriptSource> source) : source_(std::move(source)) {}
+
+bool ScriptDriver::Step(runtime::LoopMode mode, int& waitMs) {
+    if (finished_) {
+        return false;
+    }
+    auto now = Clock::now();
+    if (state_ == State::Sleeping) {
+        if (now < deadline_) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - now);
+            waitMs = std::min<int>(waitMs, static_cast<int>(left.count()) + 1);
+            return false;
+        }
+        state_ = State::Ready;
+    }
+    if (state_ == State::WaitingIdle) {
+        if (runtime::Runtime::Get().Idle(mode)) {
+            state_ = State::Ready;
+        } else if (now >= deadline_) {
+            char reason[96];
+            std::snprintf(reason, sizeof reason, "idle not reached within %g s", waitSeconds_);
+            Fail(reason);
+            return true;
+        } else {
+            waitMs = std::min(waitMs, 5);
+            return false;
+        }
+    }
+    std::string line;
+    switch (source_->Take(line)) {
+    case ScriptSource::Next::NotYet:
+        waitMs = std::min(waitMs, 10);
+        return false;
+    case ScriptSource::Next::End:
+        End();
+        return true;
+    case ScriptSource::Next::Line:
+        ++lineNumber_;
+        Execute(line);
+        return true;
+    }
+    return false;
+}
+
+void ScriptDriver::End() {
+    finished_ = true;
+    if (auto* app = Osp::App::Application::GetInstance()) {
+        app->Terminate();
+    }
+}
+
+void ScriptDriver::Fail(const std::string& reason) {
+    std::fprintf(stderr, "script:%d: %s\n", lineNumber_, reason.c_str());
+    std::fflush(stderr);
+    failed_ = true;
+    End();
+}
+
+void ScriptDriver::Execute(const std::string& raw) {
+    std::string line = Trim(raw);
+    if (line.empty() || line[0] == '#') {
+        return;
+    }
+    auto space = line.find_first_of(" \t");
+    std::string command = line.substr(0, space);
+    std::string arg = space == std::string::npos ? std::string() : Trim(line.substr(space));
+    if (command == "wait") {
+        StartWait(arg);
+    } else if (command == "sleep") {
+        StartSleep(arg);
+    } else if (command == "option") {
+        PressKey(static_cast<int>(ui::Key::OptionKey));
+    } else if (command == "softkey") {
+        long n = 0;
+        if (!ParseLong(arg, n) || n < 0 || n > 1) {
+            Fail("softkey needs 0 or 1");
+            return;
+        }
+        PressKey(static_cast<int>(n == 0 ? ui::Key::Softkey0 : ui::Key::Softkey1));
+    } else if (command == "choose") {
+        Choose(arg);
+    } else if (command == "select") {
+        SelectRow(arg);
+    } else if (command == "ok") {
+        MessageBox* box = MessageBox::Top();
+        if (box == nullptr) {
+            Fail("no message box to close");
+            return;
+        }
+        box->PressOk();
+    } else if (command == "event") {
+        SendEvent(arg);
+    } else if (command == "network") {
+        if (arg != "on" && arg != "off") {
+            Fail("network needs on or off");
+            return;
+        }
+        runtime::Runtime::Get().Settings().networkOn.store(arg == "on");
+    } else if (command == "dump") {
+        Dump(arg);
+    } else if (command == "screenshot") {
+        Screenshot(arg);
+    } else if (command == "quit") {
+        End();
+    } else {
+        Fail("unknown command '" + command + "'");
+    }
+}
+
+void ScriptDriver::StartWait(const std::string& arg) {
+    waitSeconds_ = 10;
+    if (!arg.empty() && (!ParseDouble(arg, waitSeconds_) || waitSeconds_ < 0)) {
+        Fail("wait needs a number of seconds");
+        return;
+    }
+    state_ = State::WaitingIdle;
+    deadline_ = Clock::now() + std::chrono::milliseconds(static_cast<long>(waitSeconds_ * 1000));
+}
+
+void ScriptDriver::StartSleep(const std::string& arg) {
+    long ms = 0;
+    if (!ParseLong(arg, ms) || ms < 0) {
+        Fail("sleep needs milliseconds");
+        return;
+    }
+    state_ = State::Sleeping;
+    deadline_ = Clock::now() + std::chrono::milliseconds(ms);
+}
+
+void ScriptDriver::PressKey(int key) {
+    Frame* frame = CurrentFrame();
+    if (frame != nullptr) {
+        ui::ScreenComposer::HandleKey(*frame, static_cast<ui::Key>(key));
+    }
+}
+
+void ScriptDriver::Choose(const std::string& arg) {
+    std::string text = arg;
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        text = text.substr(1, text.size() - 2);
+    }
+    Frame* frame = CurrentFrame();
+    Form* form = frame != nullptr ? frame->GetCurrentForm() : nullptr;
+    OptionMenu* menu = form != nullptr ? form->GetAttachedOptionMenu() : nullptr;
+    if (MessageBox::Top() != nullptr || menu == nullptr || !menu->IsOpen()) {
+        Fail("no option menu is open");
+        return;
+    }
+    if (!menu->Choose(Osp::Base::String(text.c_str()))) {
+        Fail("no menu item '" + text + "'");
+    }
+}
+
+void ScriptDriver::SelectRow(const std::string& arg) {
+    long position = 0;
+    if (!ParseLong(arg, position) || position < 0) {
+        Fail("select needs a row number");
+        return;
+    }
+    Frame* frame = CurrentFrame();
+    Form* form = frame != nullptr ? frame->GetCurrentForm() : nullptr;
+    if (form == nullptr || MessageBox::Top() != nullptr) {
+        Fail("no list to select from");
+        return;
+    }
+    for (int i = form->GetControlCount() - 1; i >= 0; --i) {
+        auto* control = form->GetControlAt(i);
+        if (control->GetShowState() && control->ActivateRowAt(static_cast<int>(position))) {
+            return;
+        }
+    }
+    Fail("no row " + arg + " in a shown list");
+}
+
+void ScriptDriver::SendEvent(const std::string& arg) {
+    long id = 0;
+    if (!ParseLong(arg, id)) {
+        Fail("event needs a number");
+        return;
+    }
+    Frame* frame = CurrentFrame();
+    auto* formMgr = frame != nullptr ? frame->GetControl(L"FormMgr", false) : nullptr;
+    if (formMgr == nullptr) {
+        Fail("no control named FormMgr");
+        return;
+    }
+    formMgr->SendUserEvent(id, nullptr);
+}
+
+void ScriptDriver::Dump(const std::string& path) {
+    Frame* frame = CurrentFrame();
+    if (frame == nullptr) {
+        Fail("nothing to dump");
+        return;
+    }
+    std::string json = Snapshot::Build(*frame);
+    if (path.empty()) {
+        std::fwrite(json.data(), 1, json.size(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+        return;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << json << '\n';
+    if (!out) {
+        Fail("cannot write " + path);
+    }
+}
+
+void ScriptDriver::Screenshot(const std::string& path) {
+    if (path.empty()) {
+        Fail("screenshot needs a file name");
+        return;
+    }
+    runtime::Runtime::Get().Loop().RequestRedraw();
+    runtime::Runtime::Get().Loop().RenderNow();
+    std::string error;
+    if (!runtime::Runtime::Get().Screen().WritePng(path, &error)) {
+        Fail("cannot write screenshot: " + error);
+    }
+}
+
+} // namespace pregonero::platform

@@ -1,0 +1,35 @@
+#include "platform/frontends/headless/HeadlessRunner.h"
+
+#include "platform/app/Application.h"
+#include "platform/driver/FrameRenderer.h"
+#include "platform/driver/ScriptDriver.h"
+#include "platform/runtime/Runtime.h"
+
+#include <atomic>
+
+namespace pregonero::platform {
+
+namespace {
+std::atomic<bool> gStopRequested{false};
+} // namespace
+
+void HeadlessRunner::RequestStop() {
+    gStopRequested.store(true);
+}
+
+void HeadlessRunner::Run(Osp::App::Application& app) {
+    auto& loop = runtime::Runtime::Get().Loop();
+    loop.SetRenderHook([] { FrameRenderer::Render(); });
+    loop.SetBetweenTasksHook([this, &app](runtime::LoopMode mode, int& waitMs) {
+        if (gStopRequested.exchange(false)) {
+            app.Terminate();
+            return true;
+        }
+        return driver_ != nullptr && driver_->Step(mode, waitMs);
+    });
+    loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
+    loop.SetBetweenTasksHook(nullptr);
+    loop.SetRenderHook(nullptr);
+}
+
+} // namespace pregonero::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/app/AppRunner.h"
+
+namespace pregonero::platform {
+
+class ScriptDriver;
+
+// Runs the application with no window: frames are rendered into the
+// framebuffer (for screenshots) and the script driver, if any, steers.
+class HeadlessRunner final : public AppRunner {
+public:
+    explicit HeadlessRunner(ScriptDriver* driver) : driver_(driver) {}
+    void Run(Osp::App::Application& app) override;
+
+    // Asks the running application to end; safe from a signal handler.
+    static void RequestStop();
+
+private:
+    ScriptDriver* driver_;
+};
+
+} // namespace pregonero::platform
