@@ -1,0 +1,194 @@
+#include "feedserver/FeedServer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <sys/socket.h>
+
+#include <httplib.h>
+
+#include "feedserver/FaultResponder.h"
+
+namespace pregonero::feeds {
+
+namespace {
+
+// The reader opens many thumbnail transfers at once and keeps connections
+// alive, so the pool must outnumber the connections of one screen.
+constexpr std::size_t kWorkerThreads = 16;
+constexpr std::size_t kKeepAliveRequests = 1000;
+
+std::string ContentTypeFor(const std::string& path) {
+    static const std::pair<const char*, const char*> kTypes[] = {
+        {".xml", "text/xml"},  {".jpg", "image/jpeg"},  {".jpeg", "image/jpeg"},
+        {".png", "image/png"}, {".webp", "image/webp"}, {".gif", "image/gif"},
+    };
+    std::string lower = path;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const auto& [extension, type] : kTypes) {
+        if (lower.ends_with(extension)) {
+            return type;
+        }
+    }
+    return "application/octet-stream";
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+    }
+}
+
+bool IsUnder(const std::filesystem::path& root, const std::filesystem::path& candidate) {
+    auto [rootEnd, ignored] =
+        std::mismatch(root.begin(), root.end(), candidate.begin(), candidate.end());
+    return rootEnd == root.end();
+}
+
+} // namespace
+
+FeedServer::FeedServer() = default;
+
+FeedServer::~FeedServer() {
+    Stop();
+}
+
+bool FeedServer::Start(const std::string& rootDir, int port) {
+    std::error_code error;
+    if (server_ || !std::filesystem::is_directory(rootDir, error)) {
+        return false;
+    }
+    root_ = std::filesystem::canonical(rootDir, error);
+    if (error) {
+        return false;
+    }
+    auto server = std::make_unique<httplib::Server>();
+    server->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+    server->set_keep_alive_max_count(kKeepAliveRequests);
+    // httplib also sets SO_REUSEPORT by default, which would let a second
+    // server share a busy port and steal half its connections.
+    server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    server->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+        Handle(request, response);
+    });
+    port_ = port == 0 ? server->bind_to_any_port("127.0.0.1")
+                      : (server->bind_to_port("127.0.0.1", port) ? port : -1);
+    if (port_ <= 0) {
+        port_ = 0;
+        return false;
+    }
+    shutdown_.Reset();
+    server_ = std::move(server);
+    listener_ = std::thread([server = server_.get()] { server->listen_after_bind(); });
+    // stop() is ignored until the listen loop runs, so wait for it here.
+    for (int i = 0; i < 5000 && !server_->is_running(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void FeedServer::Stop() {
+    if (!server_) {
+        return;
+    }
+    shutdown_.Trigger();
+    server_->stop();
+    if (listener_.joinable()) {
+        listener_.join();
+    }
+    server_.reset();
+    port_ = 0;
+}
+
+std::string FeedServer::BaseUrl() const {
+    return "http://127.0.0.1:" + std::to_string(port_);
+}
+
+void FeedServer::SetRule(const std::string& path, FaultRule rule) {
+    std::lock_guard lock(mutex_);
+    rules_[path] = std::move(rule);
+}
+
+void FeedServer::ClearRules() {
+    std::lock_guard lock(mutex_);
+    rules_.clear();
+}
+
+std::vector<std::string> FeedServer::RequestedPaths() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+int FeedServer::RequestCount(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(std::count(requests_.begin(), requests_.end(), path));
+}
+
+FaultRule FeedServer::RuleFor(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    auto found = rules_.find(path);
+    return found == rules_.end() ? FaultRule{} : found->second;
+}
+
+void FeedServer::Record(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    requests_.push_back(path);
+}
+
+bool FeedServer::ReadServedFile(const std::string& path, std::string* body) const {
+    if (path.empty() || path.front() != '/' || path.find("..") != std::string::npos) {
+        return false;
+    }
+    std::error_code error;
+    const auto file = std::filesystem::weakly_canonical(root_ / path.substr(1), error);
+    if (error || !IsUnder(root_, file) || !std::filesystem::is_regular_file(file, error)) {
+        return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (!in.good() && !in.eof()) {
+        return false;
+    }
+    *body = bytes.str();
+    if (ContentTypeFor(path) == "text/xml") {
+        ReplaceAll(*body, kToken, BaseUrl());
+    }
+    return true;
+}
+
+void FeedServer::Handle(const httplib::Request& request, httplib::Response& response) {
+    Record(request.path);
+    const FaultRule rule = RuleFor(request.path);
+    if (rule.delayMs > 0 && !shutdown_.SleepFor(rule.delayMs)) {
+        response.status = 503;
+        return;
+    }
+    std::string body;
+    const bool found = ReadServedFile(request.path, &body);
+    int status = rule.status > 0 ? rule.status : (found ? 200 : 404);
+    std::string type = ContentTypeFor(request.path);
+    if (rule.bodyOverride) {
+        body = *rule.bodyOverride;
+    } else if (!found) {
+        body = std::to_string(status) + "\n";
+        type = "text/plain";
+    }
+    response.status = status;
+    for (const auto& [name, value] : rule.extraHeaders) {
+        response.set_header(name, value);
+    }
+    if (rule.NeedsStreaming()) {
+        FaultResponder::Install(response, std::move(body), type, rule, shutdown_);
+    } else {
+        response.set_content(std::move(body), type);
+    }
+}
+
+} // namespace pregonero::feeds

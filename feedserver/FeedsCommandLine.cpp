@@ -1,0 +1,58 @@
+#include "feedserver/FeedsCommandLine.h"
+
+#include <charconv>
+
+namespace pregonero::feeds {
+
+const char* FeedsCommandLine::Usage() {
+    return "usage: pregonero-feeds DIR [--port N] [--faults FILE] | pregonero-feeds --sample DIR";
+}
+
+bool FeedsCommandLine::Fail(const std::string& reason) {
+    error_ = reason;
+    return false;
+}
+
+bool FeedsCommandLine::Parse(int argc, const char* const argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--sample" || arg == "--port" || arg == "--faults") {
+            if (!hasValue) {
+                return Fail(arg + " needs a value");
+            }
+            const std::string value = argv[++i];
+            if (arg == "--sample") {
+                if (!directory_.empty()) {
+                    return Fail("--sample takes the only directory");
+                }
+                mode_ = Mode::WriteSample;
+                directory_ = value;
+            } else if (arg == "--faults") {
+                faultsFile_ = value;
+            } else {
+                auto [end, error] =
+                    std::from_chars(value.data(), value.data() + value.size(), port_);
+                if (error != std::errc() || end != value.data() + value.size() || port_ < 0 ||
+                    port_ > 65535) {
+                    return Fail("bad port '" + value + "'");
+                }
+            }
+        } else if (arg.starts_with("-")) {
+            return Fail("unknown option '" + arg + "'");
+        } else if (!directory_.empty()) {
+            return Fail("more than one directory given");
+        } else {
+            directory_ = arg;
+        }
+    }
+    if (directory_.empty()) {
+        return Fail("no directory given");
+    }
+    if (mode_ == Mode::WriteSample && (port_ != 0 || !faultsFile_.empty())) {
+        return Fail("--sample takes no --port or --faults");
+    }
+    return true;
+}
+
+} // namespace pregonero::feeds

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+namespace pregonero::feeds {
+
+// Arguments of pregonero-feeds:
+//   pregonero-feeds DIR [--port N] [--faults FILE]
+//   pregonero-feeds --sample DIR
+class FeedsCommandLine {
+public:
+    enum class Mode { Serve, WriteSample };
+
+    // False with a one-line reason in Error() when the arguments are wrong.
+    bool Parse(int argc, const char* const argv[]);
+
+    Mode GetMode() const { return mode_; }
+    const std::string& Directory() const { return directory_; }
+    int Port() const { return port_; }
+    const std::string& FaultsFile() const { return faultsFile_; }
+    const std::string& Error() const { return error_; }
+
+    static const char* Usage();
+
+private:
+    bool Fail(const std::string& reason);
+
+    Mode mode_ = Mode::Serve;
+    std::string directory_;
+    int port_ = 0;
+    std::string faultsFile_;
+    std::string error_;
+};
+
+} // namespace pregonero::feeds

@@ -1,0 +1,358 @@
+#include "feedserver/FeedServer.h"
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+#include "feedserver/FaultRuleParser.h"
+
+using namespace pregonero::feeds;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CurlFree {
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+using Curl = std::unique_ptr<CURL, CurlFree>;
+
+struct Fetch {
+    CURLcode code = CURLE_OK;
+    long status = 0;
+    long connects = 0;
+    std::string headers;
+    std::string body;
+    double seconds = 0;
+};
+
+size_t Append(char* data, size_t size, size_t count, void* target) {
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+// One GET on a reusable handle, so keep-alive can be observed. Every
+// transfer is bounded so a misbehaving server fails the test, not hangs it.
+Fetch Get(CURL* curl, const std::string& url, long timeoutMs = 10000, bool decodeChunks = true) {
+    Fetch fetch;
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
+    curl_easy_setopt(curl, CURLOPT_HTTP_TRANSFER_DECODING, decodeChunks ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &fetch.body);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Append);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &fetch.headers);
+    fetch.code = curl_easy_perform(curl);
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &fetch.status);
+    curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &fetch.connects);
+    curl_easy_getinfo(curl, CURLINFO_TOTAL_TIME, &fetch.seconds);
+    return fetch;
+}
+
+Fetch Get(const std::string& url, long timeoutMs = 10000, bool decodeChunks = true) {
+    Curl curl(curl_easy_init());
+    return Get(curl.get(), url, timeoutMs, decodeChunks);
+}
+
+// Sends each request on one socket in turn, reading after each until the
+// server closes or goes quiet for 300 ms; returns everything read.
+std::string RawExchange(int port, const std::vector<std::string>& requests) {
+    const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval quiet{0, 300000};
+    ::setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &quiet, sizeof quiet);
+    std::string reply;
+    bool open = ::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    for (size_t i = 0; open && i < requests.size(); ++i) {
+        ::send(sock, requests[i].data(), requests[i].size(), MSG_NOSIGNAL);
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::recv(sock, buffer, sizeof buffer, 0)) > 0) {
+            reply.append(buffer, static_cast<size_t>(n));
+        }
+        open = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+    ::close(sock);
+    return reply;
+}
+
+void WriteFile(const fs::path& file, const std::string& bytes) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+std::string AllByteValues(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+    }
+    return bytes;
+}
+
+class FeedServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        base_ = fs::temp_directory_path() /
+                ("feedserver-test-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root_ = base_ / "root";
+        WriteFile(root_ / "img/photo.jpg", AllByteValues(1000));
+        WriteFile(root_ / "mobile/feed.xml", "<root><article Link=\"{{FEED_SERVER}}/notas/1.xml\" "
+                                             "ImgUrl=\"{{FEED_SERVER}}/img/photo.jpg\"/></root>");
+        WriteFile(root_ / "data.bin", "plain");
+        WriteFile(base_ / "secret.txt", "outside the root");
+        ASSERT_TRUE(server_.Start(root_.string()));
+    }
+    void TearDown() override {
+        server_.Stop();
+        fs::remove_all(base_);
+    }
+    std::string Url(const std::string& path) const { return server_.BaseUrl() + path; }
+
+    fs::path base_;
+    fs::path root_;
+    FeedServer server_;
+};
+
+TEST_F(FeedServerTest, ServesFilesAndSubstitutesTheTokenInXmlOnly) {
+    EXPECT_EQ(server_.BaseUrl(), "http://127.0.0.1:" + std::to_string(server_.Port()));
+    EXPECT_GT(server_.Port(), 0);
+
+    Fetch picture = Get(Url("/img/photo.jpg"));
+    EXPECT_EQ(picture.status, 200);
+    EXPECT_EQ(picture.body, AllByteValues(1000));
+    EXPECT_NE(picture.headers.find("Content-Type: image/jpeg"), std::string::npos);
+
+    Fetch feed = Get(Url("/mobile/feed.xml"));
+    EXPECT_EQ(feed.body, "<root><article Link=\"" + server_.BaseUrl() + "/notas/1.xml\" ImgUrl=\"" +
+                             server_.BaseUrl() + "/img/photo.jpg\"/></root>");
+    EXPECT_NE(feed.headers.find("Content-Type: text/xml"), std::string::npos);
+
+    Fetch other = Get(Url("/data.bin"));
+    EXPECT_EQ(other.body, "plain");
+    EXPECT_NE(other.headers.find("application/octet-stream"), std::string::npos);
+}
+
+TEST_F(FeedServerTest, RefusesMissingFilesDirectoriesAndPathsOutsideTheRoot) {
+    fs::create_symlink(base_ / "secret.txt", root_ / "link.txt");
+    for (const char* path : {"/nothing.xml", "/mobile", "/../secret.txt",
+                             "/mobile/../../secret.txt", "/%2e%2e/secret.txt", "/link.txt"}) {
+        Fetch fetch = Get(Url(path));
+        EXPECT_EQ(fetch.status, 404) << path;
+        EXPECT_EQ(fetch.body.find("outside the root"), std::string::npos) << path;
+    }
+}
+
+TEST_F(FeedServerTest, KeepsTheConnectionAliveAndLogsRequests) {
+    Curl curl(curl_easy_init());
+    EXPECT_EQ(Get(curl.get(), Url("/mobile/feed.xml")).connects, 1);
+    Fetch second = Get(curl.get(), Url("/img/photo.jpg"));
+    EXPECT_EQ(second.code, CURLE_OK);
+    EXPECT_EQ(second.connects, 0) << "the second request opened a new connection";
+    Get(curl.get(), Url("/img/photo.jpg"));
+
+    EXPECT_EQ(server_.RequestCount("/img/photo.jpg"), 2);
+    EXPECT_EQ(server_.RequestCount("/mobile/other.xml"), 0);
+    EXPECT_EQ(server_.RequestedPaths(),
+              (std::vector<std::string>{"/mobile/feed.xml", "/img/photo.jpg", "/img/photo.jpg"}));
+}
+
+TEST_F(FeedServerTest, StatusOverrideAndHeaderRules) {
+    FaultRule failing;
+    failing.status = 503;
+    failing.extraHeaders = {{"X-Fault", "yes"}};
+    server_.SetRule("/mobile/feed.xml", failing);
+    FaultRule missing;
+    missing.status = 500;
+    server_.SetRule("/gone.xml", missing);
+    FaultRule replaced;
+    replaced.bodyOverride = "<root>";
+    server_.SetRule("/img/photo.jpg", replaced);
+
+    Fetch failed = Get(Url("/mobile/feed.xml"));
+    EXPECT_EQ(failed.status, 503);
+    EXPECT_NE(failed.body.find(server_.BaseUrl()), std::string::npos) << "file body expected";
+    EXPECT_NE(failed.headers.find("X-Fault: yes"), std::string::npos);
+    Fetch gone = Get(Url("/gone.xml"));
+    EXPECT_EQ(gone.status, 500);
+    EXPECT_FALSE(gone.body.empty());
+    EXPECT_EQ(Get(Url("/img/photo.jpg")).body, "<root>");
+    EXPECT_EQ(Get(Url("/mobile/feed.xml?x=1")).status, 503) << "rules match the path only";
+
+    server_.ClearRules();
+    EXPECT_EQ(Get(Url("/mobile/feed.xml")).status, 200);
+    EXPECT_EQ(Get(Url("/img/photo.jpg")).body, AllByteValues(1000));
+}
+
+TEST_F(FeedServerTest, DelayAndStallHoldTheResponseBack) {
+    FaultRule delayed;
+    delayed.delayMs = 300;
+    server_.SetRule("/data.bin", delayed);
+    Fetch slow = Get(Url("/data.bin"));
+    EXPECT_EQ(slow.body, "plain");
+    EXPECT_GE(slow.seconds, 0.3);
+    EXPECT_EQ(Get(Url("/data.bin"), 100).code, CURLE_OPERATION_TIMEDOUT);
+
+    FaultRule paused;
+    paused.stallMs = 300;
+    paused.stallAfterBytes = 10;
+    server_.SetRule("/img/photo.jpg", paused);
+    Fetch resumed = Get(Url("/img/photo.jpg"));
+    EXPECT_EQ(resumed.body, AllByteValues(1000));
+    EXPECT_GE(resumed.seconds, 0.3);
+
+    // Headers, then silence: the client sees 200 and never a byte of body.
+    FaultRule silent;
+    silent.stallMs = 60000;
+    server_.SetRule("/mobile/feed.xml", silent);
+    Fetch hung = Get(Url("/mobile/feed.xml"), 300);
+    EXPECT_EQ(hung.code, CURLE_OPERATION_TIMEDOUT);
+    EXPECT_EQ(hung.status, 200);
+    EXPECT_TRUE(hung.body.empty());
+    server_.Stop(); // must not wait out the minute-long stall
+}
+
+TEST_F(FeedServerTest, ChunkedPiecesArriveWhole) {
+    FaultRule chunked;
+    chunked.chunkSize = 7;
+    server_.SetRule("/img/photo.jpg", chunked);
+    Fetch whole = Get(Url("/img/photo.jpg"));
+    EXPECT_EQ(whole.code, CURLE_OK);
+    EXPECT_EQ(whole.body, AllByteValues(1000));
+    EXPECT_NE(whole.headers.find("Transfer-Encoding: chunked"), std::string::npos);
+
+    // On the wire: 142 chunks of 7 bytes, one of 6, then the last chunk.
+    Fetch raw = Get(Url("/img/photo.jpg"), 10000, false);
+    size_t at = 0;
+    std::vector<unsigned long> sizes;
+    while (at < raw.body.size()) {
+        const size_t lineEnd = raw.body.find("\r\n", at);
+        ASSERT_NE(lineEnd, std::string::npos);
+        sizes.push_back(std::stoul(raw.body.substr(at, lineEnd - at), nullptr, 16));
+        at = lineEnd + 2 + sizes.back() + 2;
+    }
+    ASSERT_EQ(sizes.size(), 144u);
+    EXPECT_EQ(sizes[0], 7u);
+    EXPECT_EQ(sizes[141], 7u);
+    EXPECT_EQ(sizes[142], 6u);
+    EXPECT_EQ(sizes[143], 0u);
+}
+
+TEST_F(FeedServerTest, DroppedConnectionsGiveTruncatedTransfers) {
+    FaultRule dropped;
+    dropped.dropAfterBytes = 100;
+    server_.SetRule("/img/photo.jpg", dropped);
+    Fetch plain = Get(Url("/img/photo.jpg"));
+    EXPECT_EQ(plain.code, CURLE_PARTIAL_FILE);
+    EXPECT_EQ(plain.body, AllByteValues(1000).substr(0, 100));
+
+    dropped.chunkSize = 30;
+    server_.SetRule("/img/photo.jpg", dropped);
+    Fetch chunked = Get(Url("/img/photo.jpg"));
+    EXPECT_NE(chunked.code, CURLE_OK);
+    EXPECT_EQ(chunked.body, AllByteValues(1000).substr(0, 100));
+
+    dropped = {};
+    dropped.dropAfterBytes = 0;
+    server_.SetRule("/img/photo.jpg", dropped);
+    Fetch empty = Get(Url("/img/photo.jpg"));
+    EXPECT_EQ(empty.code, CURLE_PARTIAL_FILE);
+    EXPECT_TRUE(empty.body.empty());
+}
+
+TEST_F(FeedServerTest, WrongContentLengthInBothDirections) {
+    FaultRule longer;
+    longer.contentLengthDelta = 100;
+    server_.SetRule("/img/photo.jpg", longer);
+    Fetch shortBody = Get(Url("/img/photo.jpg"));
+    EXPECT_EQ(shortBody.code, CURLE_PARTIAL_FILE);
+    EXPECT_NE(shortBody.headers.find("Content-Length: 1100"), std::string::npos);
+    EXPECT_EQ(shortBody.body, AllByteValues(1000));
+
+    FaultRule shorter;
+    shorter.contentLengthDelta = -100;
+    server_.SetRule("/img/photo.jpg", shorter);
+    Curl curl(curl_easy_init());
+    Fetch cut = Get(curl.get(), Url("/img/photo.jpg"));
+    EXPECT_NE(cut.headers.find("Content-Length: 900"), std::string::npos);
+    EXPECT_EQ(cut.body, AllByteValues(1000).substr(0, 900));
+    // The surplus bytes must never sit in front of a next response on the
+    // same connection: the server answers the first request and closes.
+    const std::string wire = RawExchange(
+        server_.Port(), {"GET /img/photo.jpg HTTP/1.1\r\n\r\n", "GET /data.bin HTTP/1.1\r\n\r\n"});
+    EXPECT_EQ(wire.find("HTTP/1.1 200", 0), 0u);
+    EXPECT_EQ(wire.find("HTTP/1.1", 1), std::string::npos) << "a second response followed";
+    EXPECT_EQ(Get(curl.get(), Url("/data.bin")).body, "plain");
+}
+
+TEST(FeedServerLifecycleTest, StartFailuresAndIdempotentStop) {
+    FeedServer server;
+    EXPECT_FALSE(server.Start("/nonexistent-feed-root"));
+    const auto dir = fs::temp_directory_path();
+    ASSERT_TRUE(server.Start(dir.string()));
+    EXPECT_FALSE(server.Start(dir.string())) << "already running";
+    FeedServer rival;
+    EXPECT_FALSE(rival.Start(dir.string(), server.Port())) << "port taken";
+    server.Stop();
+    server.Stop();
+    EXPECT_EQ(server.Port(), 0);
+    ASSERT_TRUE(server.Start(dir.string()));
+    EXPECT_EQ(Get(server.BaseUrl() + "/no-such-file").status, 404);
+}
+
+TEST(FaultRuleParserTest, ReadsEveryOptionAndRejectsBadLines) {
+    FaultRuleParser parser;
+    ASSERT_TRUE(parser.Parse("# faults for the reader\n"
+                             "\n"
+                             "/mobile/mexico.xml status=404 delay=200 chunk=1 drop=100 "
+                             "stall=5000@0 cl=+100\n"
+                             "  /img/a.jpg stall=250 cl=-3 header=X-A:b header=Retry-After:5 "
+                             "body=<root>\r\n"))
+        << parser.Error();
+    ASSERT_EQ(parser.Rules().size(), 2u);
+    const FaultRule& first = parser.Rules()[0].rule;
+    EXPECT_EQ(parser.Rules()[0].path, "/mobile/mexico.xml");
+    EXPECT_EQ(first.status, 404);
+    EXPECT_EQ(first.delayMs, 200);
+    EXPECT_EQ(first.chunkSize, 1u);
+    EXPECT_EQ(first.dropAfterBytes, 100);
+    EXPECT_EQ(first.stallMs, 5000);
+    EXPECT_EQ(first.stallAfterBytes, 0u);
+    EXPECT_EQ(first.contentLengthDelta, 100);
+    EXPECT_FALSE(first.bodyOverride);
+    const FaultRule& second = parser.Rules()[1].rule;
+    EXPECT_EQ(parser.Rules()[1].path, "/img/a.jpg");
+    EXPECT_EQ(second.stallMs, 250);
+    EXPECT_EQ(second.contentLengthDelta, -3);
+    EXPECT_EQ(second.dropAfterBytes, -1);
+    EXPECT_EQ(second.bodyOverride.value_or(""), "<root>");
+    ASSERT_EQ(second.extraHeaders.size(), 2u);
+    EXPECT_EQ(second.extraHeaders[1], (std::pair<std::string, std::string>{"Retry-After", "5"}));
+
+    for (const char* bad :
+         {"mobile/x.xml status=404", "/x status=99", "/x status=404x", "/x delay=-1", "/x chunk=0",
+          "/x cl=100", "/x stall=@5", "/x stall=10@", "/x drop=", "/x colour=red", "/x status",
+          "/x header=novalue", "/x delay=99999999999"}) {
+        EXPECT_FALSE(parser.Parse(std::string("/ok status=200\n") + bad)) << bad;
+        EXPECT_EQ(parser.Error().rfind("line 2: ", 0), 0u) << parser.Error();
+        EXPECT_TRUE(parser.Rules().empty());
+    }
+    EXPECT_FALSE(parser.ParseFile("/nonexistent/rules.txt"));
+}
+
+} // namespace
