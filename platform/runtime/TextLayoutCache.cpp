@@ -1,5 +1,7 @@
 #include "platform/runtime/TextLayoutCache.h"
 
+#include "platform/runtime/CairoHandles.h"
+
 #include <pango/pangocairo.h>
 
 #include <cstring>
@@ -25,6 +27,10 @@ std::string MakeKey(std::string_view utf8, const TextStyle& s, int width, int he
 }
 
 } // namespace
+
+void TextLayoutCache::Unref::operator()(void* object) const {
+    g_object_unref(object);
+}
 
 const char* TextLayoutCache::FontFamily() {
     // Condensed, so a body of B characters at size 28 takes about B pixels of
@@ -66,9 +72,9 @@ PangoLayout* TextLayoutCache::Get(std::string_view utf8, const TextStyle& style,
     return entries_.front().layout.get();
 }
 
-PangoLayoutPtr TextLayoutCache::Make(std::string_view utf8, const TextStyle& style, int width,
-                                     int height) {
-    PangoLayoutPtr layout(pango_layout_new(context_.get()));
+TextLayoutCache::LayoutPtr TextLayoutCache::Make(std::string_view utf8, const TextStyle& style,
+                                                 int width, int height) {
+    LayoutPtr layout(pango_layout_new(context_.get()));
     FontDescriptionPtr font(pango_font_description_new());
     pango_font_description_set_family(font.get(), FontFamily());
     pango_font_description_set_absolute_size(font.get(), style.size * PANGO_SCALE);

@@ -1,13 +1,16 @@
 #pragma once
 
-#include "platform/runtime/CairoHandles.h"
 #include "platform/runtime/PaintTypes.h"
 
 #include <cstddef>
 #include <list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+struct _PangoLayout;
+struct _PangoContext;
 
 namespace pregonero::runtime {
 
@@ -21,20 +24,24 @@ public:
     TextLayoutCache& operator=(const TextLayoutCache&) = delete;
 
     // The layout stays valid until the next call.
-    PangoLayout* Get(std::string_view utf8, const TextStyle& style, int width, int height);
+    _PangoLayout* Get(std::string_view utf8, const TextStyle& style, int width, int height);
     std::size_t Size() const { return index_.size(); }
 
     static const char* FontFamily();
 
 private:
+    struct Unref {
+        void operator()(void* object) const;
+    };
+    using LayoutPtr = std::unique_ptr<_PangoLayout, Unref>;
     struct Entry {
         std::string key;
-        PangoLayoutPtr layout;
+        LayoutPtr layout;
     };
-    PangoLayoutPtr Make(std::string_view utf8, const TextStyle& style, int width, int height);
+    LayoutPtr Make(std::string_view utf8, const TextStyle& style, int width, int height);
 
     std::size_t capacity_;
-    PangoContextPtr context_;
+    std::unique_ptr<_PangoContext, Unref> context_;
     std::list<Entry> entries_; // most recent first
     std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
 };
