@@ -1,0 +1,99 @@
+#include "app/CommandLine.h"
+
+#include "platform/runtime/NetworkService.h"
+
+namespace {
+
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value, std::string* error) {
+    const std::string& arg = args[i];
+    if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    if (i + 1 >= args.size()) {
+        *error = name + " needs a value";
+        return false;
+    }
+    value = args[++i];
+    return true;
+}
+
+bool Named(const std::string& arg, const std::string& name) {
+    return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
+}
+
+} // namespace
+
+bool CommandLine::Parse(const std::vector<std::string>& args, std::string* error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (Named(arg, "--feed-server")) {
+            std::string value;
+            if (!TakeValue(args, i, "--feed-server", value, error)) {
+                return false;
+            }
+            if (!NormalizeFeedServer(value, feedServer)) {
+                *error = "--feed-server must be an http or https URL with a host: '" + value + "'";
+                return false;
+            }
+        } else if (Named(arg, "--home")) {
+            if (!TakeValue(args, i, "--home", homeDir, error)) {
+                return false;
+            }
+            if (homeDir.empty()) {
+                *error = "--home needs a directory";
+                return false;
+            }
+        } else if (Named(arg, "--script")) {
+            if (!TakeValue(args, i, "--script", scriptPath, error)) {
+                return false;
+            }
+            if (scriptPath.empty()) {
+                *error = "--script needs a file name or -";
+                return false;
+            }
+        } else if (arg == "--headless") {
+            headless = true;
+        } else if (arg == "--offline") {
+            offline = true;
+        } else if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (arg == "--version") {
+            version = true;
+        } else {
+            *error = "unknown option '" + arg + "' (try --help)";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CommandLine::NormalizeFeedServer(const std::string& url, std::string& normalized) {
+    std::string value = url;
+    while (!value.empty() && value.back() == '/') {
+        value.pop_back();
+    }
+    if (!pregonero::runtime::NetworkService::IsFetchableUrl(value + "/")) {
+        return false;
+    }
+    normalized = value;
+    return true;
+}
+
+std::string CommandLine::VersionText() {
+    return std::string("pregonero ") + PREGONERO_VERSION;
+}
+
+std::string CommandLine::Usage() {
+    return "usage: pregonero [options]\n"
+           "  --feed-server URL  the newspaper's feed server (scheme, host and port)\n"
+           "                     default: $PREGONERO_FEED_SERVER\n"
+           "  --home DIR         where the reader keeps its files\n"
+           "                     default: $XDG_DATA_HOME/pregonero, else ~/.local/share/pregonero\n"
+           "  --headless         run without a window (default: on)\n"
+           "  --script FILE|-    run the commands of FILE (or standard input); default: none\n"
+           "  --offline          start with the network switched off; default: off\n"
+           "  --help             show this text\n"
+           "  --version          show the version\n";
+}
