@@ -1,0 +1,180 @@
+#include "screens/FormNota.h"
+
+#include <memory>
+
+#include "platform/io/File.h"
+#include "platform/net/HttpRequest.h"
+#include "platform/net/HttpResponse.h"
+#include "net/DownloadMessage.h"
+
+#include "net/FeedServerAddress.h"
+#include "nav/FormMgr.h"
+#include "platform/app/Application.h"
+
+using namespace Osp::App;
+using namespace Osp::Base;
+using namespace Osp::Graphics;
+using namespace Osp::Net::Http;
+using namespace Osp::Ui;
+using namespace Osp::Ui::Controls;
+
+namespace {
+char kNotaCache[] = "/Home/Res/Nota.xml";
+} // namespace
+
+FormNota::FormNota(long returnFormId, String uriRequest)
+    : backEnabled(false), labelCargando(nullptr), returnFormId(returnFormId), httpSession(nullptr),
+      fileName(nullptr) {
+    setHostAddr(FeedServerAddress());
+    setUriRequest(uriRequest);
+    setFileName(kNotaCache);
+}
+
+FormNota::~FormNota() {
+    delete httpSession;
+}
+
+bool FormNota::Initialize() {
+    Form::Construct(FORM_STYLE_TITLE | FORM_STYLE_INDICATOR | FORM_STYLE_SOFTKEY_1);
+    SetName(L"IDF_FORM_NOTA");
+    SetBackSoftkey();
+    SetTitleText(L"Pregonero raviv", ALIGNMENT_CENTER);
+    SetBackgroundColor(Color(255, 255, 255, 255));
+    SetSoftkeyEnabled(SOFTKEY_1, backEnabled);
+    return true;
+}
+
+bool FormNota::SetBackSoftkey() {
+    SetSoftkeyText(SOFTKEY_1, L"Atras");
+    SetSoftkeyActionId(SOFTKEY_1, 100);
+    AddSoftkeyActionListener(SOFTKEY_1, *this);
+    return true;
+}
+
+result FormNota::OnInitializing() {
+    result r = TestHttpGet();
+    if (r == E_NETWORK_UNAVAILABLE) {
+        ShowDownloadMessage(L"Network is unavailable");
+        delete httpSession;
+        httpSession = nullptr;
+    } else if (IsFailed(r)) {
+        ShowDownloadMessage(
+            L"Lo sentimos, pero esta nota no se encuentra disponible po rel momento");
+    }
+    labelCargando = new Label();
+    labelCargando->Construct(Rectangle(0, 100, GetBounds().width, 50), L"Cargando nota...");
+    labelCargando->SetTextColor(Color::COLOR_BLUE);
+    labelCargando->SetBackgroundColor(Color::COLOR_WHITE);
+    labelCargando->SetTextConfig(35, LABEL_TEXT_STYLE_ITALIC);
+    labelCargando->SetName(L"LabelCargando");
+    AddControl(*labelCargando);
+    labelCargando->SetTextVerticalAlignment(ALIGNMENT_MIDDLE);
+    labelCargando->SetTextHorizontalAlignment(ALIGNMENT_CENTER);
+    if (IsFailed(r)) {
+        // Without a download the article never arrives: let the user go back.
+        EnableBack();
+    }
+    return r;
+}
+
+void FormNota::EnableBack() {
+    backEnabled = true;
+    SetSoftkeyEnabled(SOFTKEY_1, true);
+    RequestRedraw(true);
+}
+
+result FormNota::OnTerminating() {
+    return E_SUCCESS;
+}
+
+void FormNota::OnItemStateChanged(const Control&, int, int, ItemStatus) {}
+
+void FormNota::OnItemStateChanged(const Control&, int, int, int, ItemStatus) {}
+
+void FormNota::OnActionPerformed(const Control&, int actionId) {
+    if (actionId != 100) {
+        return;
+    }
+    Frame* pFrame = Application::GetInstance()->GetAppFrame()->GetFrame();
+    Control* formMgr = pFrame->GetControl(L"FormMgr", false);
+    if (formMgr != nullptr) {
+        formMgr->SendUserEvent(returnFormId, nullptr);
+    }
+}
+
+result FormNota::TestHttpGet() {
+    result r = E_SUCCESS;
+    if (httpSession == nullptr) {
+        httpSession = new HttpSession();
+        r = httpSession->Construct(NET_HTTP_SESSION_MODE_NORMAL, nullptr, hostAddr, nullptr,
+                                   NET_HTTP_COOKIE_FLAG_ALWAYS_MANUAL);
+        if (IsFailed(r)) {
+            return r;
+        }
+    }
+    HttpTransaction* pTransaction = httpSession->OpenTransactionN();
+    if (pTransaction == nullptr) {
+        return GetLastResult();
+    }
+    // Until it completes or aborts the transaction is the session's to delete.
+    r = pTransaction->AddHttpTransactionListener(*this);
+    if (IsFailed(r)) {
+        return r;
+    }
+    HttpRequest* pRequest = pTransaction->GetRequest();
+    if (pRequest == nullptr) {
+        return GetLastResult();
+    }
+    r = pRequest->SetUri(uriRequest);
+    if (IsFailed(r)) {
+        return r;
+    }
+    r = pRequest->SetMethod(NET_HTTP_METHOD_GET);
+    if (IsFailed(r)) {
+        return r;
+    }
+    return pTransaction->Submit();
+}
+
+result FormNota::SaveFile(ByteBuffer* pBuffer, char* path) {
+    Osp::Io::File file;
+    result r = file.Construct(String(path), L"w", true);
+    if (IsFailed(r)) {
+        return r;
+    }
+    return file.Write(*pBuffer);
+}
+
+void FormNota::loadNota(char*) {
+    // The feed reader is not written yet.
+}
+
+void FormNota::OnTransactionReadyToRead(HttpSession&, HttpTransaction& httpTransaction, int) {
+    HttpResponse* pResponse = httpTransaction.GetResponse();
+    if (pResponse == nullptr || pResponse->GetStatusCode() != NET_HTTP_STATUS_OK) {
+        EnableBack();
+        return;
+    }
+    std::unique_ptr<ByteBuffer> pBody(pResponse->ReadBodyN());
+    if (!pBody || IsFailed(SaveFile(pBody.get(), fileName))) {
+        EnableBack();
+        return;
+    }
+    loadNota(fileName);
+}
+
+void FormNota::OnTransactionAborted(HttpSession&, HttpTransaction& httpTransaction, result) {
+    EnableBack();
+    delete &httpTransaction;
+}
+
+void FormNota::OnTransactionReadyToWrite(HttpSession&, HttpTransaction&, int) {}
+
+void FormNota::OnTransactionHeaderCompleted(HttpSession&, HttpTransaction&, int, bool) {}
+
+void FormNota::OnTransactionCompleted(HttpSession&, HttpTransaction& httpTransaction) {
+    RequestRedraw(true);
+    delete &httpTransaction;
+}
+
+void FormNota::OnTransactionCertVerificationRequiredN(HttpSession&, HttpTransaction&, String*) {}
