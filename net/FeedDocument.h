@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/base/String.h"
+
+#include <cstddef>
+#include <memory>
+
+struct _xmlDoc;
+struct _xmlNode;
+
+// One element of a feed, as the readers walk it: its name, its attributes and
+// the text of its first child node. Entity references are never expanded.
+class FeedElement {
+public:
+    explicit FeedElement(_xmlNode* node) : node_(node) {}
+    bool IsNamed(const char* name) const;
+    // The attribute as text; absent, or not valid UTF-8, reads as "".
+    Osp::Base::String Attribute(const char* name) const;
+    // The content of the first child node when it is text or CDATA; else "".
+    Osp::Base::String FirstChildText() const;
+    // The first child element and the next sibling element; null views at the end.
+    FeedElement FirstChildElement() const;
+    FeedElement NextElement() const;
+    explicit operator bool() const { return node_ != nullptr; }
+
+private:
+    _xmlNode* node_;
+};
+
+// A cache file read into memory (with a size cap) and parsed with the
+// network, DTD loading, entity substitution and XInclude all off.
+class FeedDocument {
+public:
+    enum class Status { Ok, Unreadable, TooLarge, NotXml, NoRoot, WrongRoot };
+    static constexpr std::size_t kMaxBytes = 32u << 20;
+
+    FeedDocument();
+    ~FeedDocument();
+    FeedDocument(const FeedDocument&) = delete;
+    FeedDocument& operator=(const FeedDocument&) = delete;
+
+    // `path` is an application path ("/Home/Res/x.xml"); the root element must
+    // be named `rootName` exactly.
+    Status Load(const char* path, const char* rootName = "root");
+    Status LoadMemory(const char* data, std::size_t size, const char* rootName = "root");
+    FeedElement Root() const;
+
+private:
+    struct DocDeleter {
+        void operator()(_xmlDoc* doc) const;
+    };
+    std::unique_ptr<_xmlDoc, DocDeleter> doc_;
+};
