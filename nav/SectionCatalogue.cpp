@@ -53,11 +53,12 @@ const CatalogueRow kRows[SectionCatalogue::kRowCount] = {
 } // namespace
 
 const CatalogueRow* SectionCatalogue::Find(long id) {
-    if (static_cast<unsigned long>(id - kFirstId) >
-        static_cast<unsigned long>(kLastId - kFirstId)) {
+    // An unsigned difference: ids below 100 wrap round to huge values.
+    unsigned long offset = static_cast<unsigned long>(id) - static_cast<unsigned long>(kFirstId);
+    if (offset > static_cast<unsigned long>(kLastId - kFirstId)) {
         return nullptr;
     }
-    return &kRows[id - kFirstId];
+    return &kRows[offset];
 }
 
 const CatalogueRow* SectionCatalogue::Rows() {

@@ -65,7 +65,9 @@ PangoLayout* TextLayoutCache::Get(std::string_view utf8, const TextStyle& style,
     }
     entries_.push_front(Entry{std::move(key), Make(utf8, style, width, height)});
     index_.emplace(entries_.front().key, entries_.begin());
-    while (entries_.size() > capacity_) {
+    // The entry just made stays even when the capacity is 0: the caller is
+    // about to use it.
+    while (entries_.size() > capacity_ && entries_.size() > 1) {
         index_.erase(entries_.back().key);
         entries_.pop_back();
     }
