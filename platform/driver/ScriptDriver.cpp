@@ -137,6 +137,8 @@ void ScriptDriver::Execute(const std::string& raw) {
             return;
         }
         PressKey(static_cast<int>(n == 0 ? ui::Key::Softkey0 : ui::Key::Softkey1));
+    } else if (command == "key") {
+        PressNamedKey(arg);
     } else if (command == "choose") {
         Choose(arg);
     } else if (command == "select") {
@@ -192,6 +194,22 @@ void ScriptDriver::PressKey(int key) {
     if (frame != nullptr) {
         ui::ScreenComposer::HandleKey(*frame, static_cast<ui::Key>(key));
     }
+}
+
+void ScriptDriver::PressNamedKey(const std::string& name) {
+    static const std::pair<const char*, ui::Key> kKeys[] = {
+        {"up", ui::Key::Up},         {"down", ui::Key::Down},
+        {"pageup", ui::Key::PageUp}, {"pagedown", ui::Key::PageDown},
+        {"left", ui::Key::Left},     {"right", ui::Key::Right},
+        {"enter", ui::Key::Enter},   {"back", ui::Key::Back},
+    };
+    for (const auto& [keyName, key] : kKeys) {
+        if (name == keyName) {
+            PressKey(static_cast<int>(key));
+            return;
+        }
+    }
+    Fail("unknown key '" + name + "' (up, down, pageup, pagedown, left, right, enter, back)");
 }
 
 void ScriptDriver::Choose(const std::string& arg) {

@@ -32,6 +32,7 @@ private:
     void SelectRow(const std::string& arg);
     void Choose(const std::string& text);
     void PressKey(int key);
+    void PressNamedKey(const std::string& name);
     void SendEvent(const std::string& arg);
     void StartWait(const std::string& arg);
     void StartSleep(const std::string& arg);
