@@ -7,7 +7,11 @@
 #include "platform/net/HttpResponse.h"
 #include "net/DownloadMessage.h"
 
+#include "net/FeedDocument.h"
 #include "net/FeedServerAddress.h"
+#include "net/ImageLoader.h"
+#include "net/PictureRequest.h"
+#include "rows/Foto.h"
 #include "platform/app/Application.h"
 
 using namespace Osp::App;
@@ -24,13 +28,17 @@ char kFotogaleriaCache[] = "/Home/Res/fotogaleria.xml";
 FormFotogaleria::FormFotogaleria(long returnFormId, String uriRequest)
     : backEnabled(false), returnFormId(returnFormId), labelFotogaleria(nullptr),
       httpSession(nullptr), fileName(nullptr), currentPhoto(0), photoCount(0), photos(nullptr),
-      optionMenu(nullptr) {
+      optionMenu(nullptr), list(nullptr) {
     setHostAddr(FeedServerAddress());
     setUriRequest(uriRequest);
     setFileName(kFotogaleriaCache);
 }
 
 FormFotogaleria::~FormFotogaleria() {
+    // Normally OnTerminating has freed these already; a form destroyed
+    // without being removed from the frame must not leak them either.
+    delete optionMenu;
+    DeletePhotos();
     delete httpSession;
 }
 
@@ -52,6 +60,13 @@ bool FormFotogaleria::SetBackSoftkey() {
 }
 
 result FormFotogaleria::OnInitializing() {
+    SetOptionkeyActionId(103);
+    AddOptionkeyActionListener(*this);
+    optionMenu = new OptionMenu();
+    optionMenu->Construct();
+    optionMenu->AddItem(L"Anterior", 101);
+    optionMenu->AddItem(L"Siguiente", 102);
+    optionMenu->AddActionEventListener(*this);
     result r = TestHttpGet();
     if (r == E_NETWORK_UNAVAILABLE) {
         ShowDownloadMessage(L"Network is unavailable");
@@ -73,16 +88,23 @@ result FormFotogaleria::OnInitializing() {
 }
 
 result FormFotogaleria::OnTerminating() {
-    if (optionMenu != nullptr) {
-        delete optionMenu;
-        optionMenu = nullptr;
-    }
-    if (photos != nullptr) {
-        photos->RemoveAll(true);
-        delete photos;
-        photos = nullptr;
-    }
+    delete optionMenu;
+    optionMenu = nullptr;
+    DeletePhotos();
     return E_SUCCESS;
+}
+
+void FormFotogaleria::DeletePhotos() {
+    if (photos == nullptr) {
+        return;
+    }
+    // A record does not delete its strings by itself.
+    for (int i = 0; i < photos->GetCount(); ++i) {
+        static_cast<Collection::ArrayList*>(photos->GetAt(i))->RemoveAll(true);
+    }
+    photos->RemoveAll(true);
+    delete photos;
+    photos = nullptr;
 }
 
 void FormFotogaleria::OnItemStateChanged(const Control&, int, int, ItemStatus) {}
@@ -90,13 +112,53 @@ void FormFotogaleria::OnItemStateChanged(const Control&, int, int, ItemStatus) {
 void FormFotogaleria::OnItemStateChanged(const Control&, int, int, int, ItemStatus) {}
 
 void FormFotogaleria::OnActionPerformed(const Control&, int actionId) {
-    if (actionId != 100) {
+    switch (actionId) {
+    case 100: {
+        Frame* pFrame = Application::GetInstance()->GetAppFrame()->GetFrame();
+        Control* formMgr = pFrame->GetControl(L"FormMgr", false);
+        if (formMgr != nullptr) {
+            formMgr->SendUserEvent(returnFormId, nullptr);
+        }
+        break;
+    }
+    case 101:
+        mAnterior();
+        break;
+    case 102:
+        mSiguiente();
+        break;
+    case 103:
+        if (optionMenu != nullptr) {
+            optionMenu->SetShowState(true);
+            // While a photo loads the menu stays shut.
+            if (backEnabled) {
+                optionMenu->Show();
+            }
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void FormFotogaleria::mSiguiente() {
+    if (photoCount <= 0) {
         return;
     }
-    Frame* pFrame = Application::GetInstance()->GetAppFrame()->GetFrame();
-    Control* formMgr = pFrame->GetControl(L"FormMgr", false);
-    if (formMgr != nullptr) {
-        formMgr->SendUserEvent(returnFormId, nullptr);
+    int next = currentPhoto + 1;
+    if (next <= photoCount - 1) {
+        currentPhoto = next;
+        cargaGaleria(next);
+    }
+}
+
+void FormFotogaleria::mAnterior() {
+    if (photoCount <= 0) {
+        return;
+    }
+    if (currentPhoto >= 1) {
+        currentPhoto = currentPhoto - 1;
+        cargaGaleria(currentPhoto);
     }
 }
 
@@ -143,8 +205,98 @@ result FormFotogaleria::SaveFile(ByteBuffer* pBuffer, char* path) {
     return file.Write(*pBuffer);
 }
 
-void FormFotogaleria::loadFotogaleria(char*) {
-    // The feed reader is not written yet.
+void FormFotogaleria::loadFotogaleria(char* path) {
+    // The list is the form's only once added; until then this owner frees it.
+    std::unique_ptr<CustomList> pList(new CustomList());
+    pList->Construct(Rectangle(0, 50, GetBounds().width, GetClientAreaBounds().height - 50),
+                     CUSTOM_LIST_STYLE_NORMAL, true);
+    FeedDocument doc;
+    if (doc.Load(path) != FeedDocument::Status::Ok) {
+        return;
+    }
+    photos = new Collection::ArrayList();
+    photos->Construct(10);
+    int n = 0;
+    int withPicture = 0;
+    for (FeedElement child = doc.Root().FirstChildElement(); child; child = child.NextElement()) {
+        if (!child.IsNamed("article")) {
+            continue;
+        }
+        auto* record = new Collection::ArrayList();
+        record->Construct(10);
+        ++photoCount;
+        auto* imgUrl = new String(child.Attribute("ImgUrl"));
+        auto* id = new String(L"IDFOTOGALERIA");
+        id->Append(++n);
+        if (!imgUrl->IsEmpty()) {
+            ++withPicture;
+        }
+        record->Add(*new String(child.Attribute("Title")));
+        record->Add(*imgUrl);
+        record->Add(*new String(child.Attribute("ImgDes")));
+        record->Add(*id);
+        photos->Add(*record);
+    }
+    ImageLoader::ARTICLES_WITH_IMG = withPicture;
+    ImageLoader::ARTICLES_PROCESSED = 0;
+    list = pList.release();
+    AddControl(*list);
+    if (photos->GetCount() > 0) {
+        cargaGaleria(0);
+    }
+    RequestRedraw(true);
+}
+
+void FormFotogaleria::cargaGaleria(int index) {
+    backEnabled = false;
+    SetSoftkeyEnabled(SOFTKEY_1, false);
+    auto* record = static_cast<Collection::ArrayList*>(photos->GetAt(index));
+    const String& title = *static_cast<String*>(record->GetAt(0));
+    const String& imgUrl = *static_cast<String*>(record->GetAt(1));
+    const String& imgDes = *static_cast<String*>(record->GetAt(2));
+    const String& id = *static_cast<String*>(record->GetAt(3));
+    std::unique_ptr<Foto> row(new Foto());
+    if (IsFailed(
+            row->Construct(title, imgUrl, imgDes, id, GetBounds().width, imgDes.GetLength()))) {
+        Release();
+        return;
+    }
+    // The old row goes: a request still bound for it goes with it.
+    loaders.Clear();
+    list->RemoveAllItems();
+    if (IsFailed(list->AddItem(*row, index))) {
+        Release();
+        return;
+    }
+    Foto* added = row.release();
+    String text(L"Foto: ");
+    text.Append(currentPhoto + 1);
+    text.Append(L" de ");
+    text.Append(photoCount);
+    labelFotogaleria->SetText(text);
+    // The new number line and the row show while the picture is on its way.
+    RequestRedraw(true);
+    if (imgUrl.IsEmpty() || RequestPicture(added, imgUrl) == Picture::None) {
+        // No callback will come to hand back the softkey and the menu.
+        Release();
+    }
+}
+
+FormFotogaleria::Picture FormFotogaleria::RequestPicture(Foto* row, const String& imgUrl) {
+    ImageLoader* loader = loaders.Add();
+    loader->formFotogaleria = this;
+    loader->foto = row;
+    loader->isFoto = true;
+    const int side = GetBounds().width - 40;
+    result r =
+        PictureRequest::Start(loader, imgUrl, PictureRequest::FormatForUrl(imgUrl), side, side);
+    return IsFailed(r) ? Picture::None : Picture::Requested;
+}
+
+void FormFotogaleria::Release() {
+    backEnabled = true;
+    SetSoftkeyEnabled(SOFTKEY_1, true);
+    RequestRedraw(true);
 }
 
 void FormFotogaleria::OnTransactionReadyToRead(HttpSession&, HttpTransaction& httpTransaction,

@@ -8,8 +8,12 @@
 #include "platform/net/HttpSession.h"
 #include "platform/net/HttpTransaction.h"
 #include "platform/net/IHttpTransactionEventListener.h"
+#include "platform/ui/CustomList.h"
 #include "platform/ui/Label.h"
+#include "net/ImageLoaderSet.h"
 #include "platform/ui/OptionMenu.h"
+
+class Foto;
 
 // One photo gallery, paged photo by photo.
 class FormFotogaleria : public Osp::Ui::ICustomItemEventListener,
@@ -34,6 +38,9 @@ public:
     result TestHttpGet();
     result SaveFile(Osp::Base::ByteBuffer* pBuffer, char* path);
     void loadFotogaleria(char* fileName);
+    void cargaGaleria(int index);
+    void mSiguiente();
+    void mAnterior();
 
     void OnTransactionReadyToRead(Osp::Net::Http::HttpSession& httpSession,
                                   Osp::Net::Http::HttpTransaction& httpTransaction,
@@ -60,9 +67,19 @@ public:
     const char* getFileName() const { return fileName; }
     long getReturnFormId() const { return returnFormId; }
 
+    int getCurrentPhoto() const { return currentPhoto; }
+    int getPhotoCount() const { return photoCount; }
+
+    // The picture loader releases the screen through this one.
     bool backEnabled;
 
 private:
+    enum class Picture { None, Requested };
+    Picture RequestPicture(Foto* row, const Osp::Base::String& imgUrl);
+    // The shown photo is complete: back and the menu work again.
+    void Release();
+    void DeletePhotos();
+
     long returnFormId;
     Osp::Ui::Controls::Label* labelFotogaleria;
     Osp::Net::Http::HttpSession* httpSession;
@@ -73,4 +90,8 @@ private:
     int photoCount;
     Osp::Base::Collection::ArrayList* photos;
     Osp::Ui::Controls::OptionMenu* optionMenu;
+    Osp::Ui::Controls::CustomList* list;
+    // Members die before the form's controls, so the loaders and their
+    // pending requests are gone before the row they would fill.
+    ImageLoaderSet loaders;
 };

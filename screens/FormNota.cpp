@@ -7,7 +7,12 @@
 #include "platform/net/HttpResponse.h"
 #include "net/DownloadMessage.h"
 
+#include "net/FeedDocument.h"
 #include "net/FeedServerAddress.h"
+#include "net/ImageLoader.h"
+#include "net/PictureRequest.h"
+#include "rows/Articulo.h"
+#include "screens/ArticleCleanup.h"
 #include "nav/FormMgr.h"
 #include "platform/app/Application.h"
 
@@ -23,8 +28,8 @@ char kNotaCache[] = "/Home/Res/Nota.xml";
 } // namespace
 
 FormNota::FormNota(long returnFormId, String uriRequest)
-    : backEnabled(false), labelCargando(nullptr), returnFormId(returnFormId), httpSession(nullptr),
-      fileName(nullptr) {
+    : backEnabled(false), labelCargando(nullptr), list(nullptr), returnFormId(returnFormId),
+      httpSession(nullptr), fileName(nullptr) {
     setHostAddr(FeedServerAddress());
     setUriRequest(uriRequest);
     setFileName(kNotaCache);
@@ -145,8 +150,79 @@ result FormNota::SaveFile(ByteBuffer* pBuffer, char* path) {
     return file.Write(*pBuffer);
 }
 
-void FormNota::loadNota(char*) {
-    // The feed reader is not written yet.
+void FormNota::loadNota(char* path) {
+    // The list is the form's only once added; until then this owner frees it.
+    std::unique_ptr<CustomList> pList(new CustomList());
+    pList->Construct(Rectangle(0, 0, 480, GetClientAreaBounds().height), CUSTOM_LIST_STYLE_NORMAL,
+                     true);
+    pList->SetShowState(false);
+    FeedDocument doc;
+    if (doc.Load(path) != FeedDocument::Status::Ok) {
+        // The feed will not be read again: the way back is all that is left.
+        EnableBack();
+        return;
+    }
+    list = pList.get();
+    int n = 0;
+    Picture picture = Picture::None;
+    ImageLoader::ARTICLES_WITH_IMG = 0;
+    ImageLoader::ARTICLES_PROCESSED = 0;
+    for (FeedElement child = doc.Root().FirstChildElement(); child; child = child.NextElement()) {
+        if (child.IsNamed("article") && AddArticle(child, n) == Picture::Requested) {
+            picture = Picture::Requested;
+        }
+    }
+    if (labelCargando != nullptr) {
+        RemoveControl(*labelCargando);
+        labelCargando = nullptr;
+    }
+    AddControl(*pList.release());
+    if (picture == Picture::None) {
+        Reveal();
+    }
+}
+
+FormNota::Picture FormNota::AddArticle(const FeedElement& article, int& n) {
+    String body = article.FirstChildText();
+    ArticleCleanup::Apply(body);
+    ++n;
+    String id(L"IDNOTA");
+    id.Append(n);
+    String imgLink = article.Attribute("ImgLink");
+    std::unique_ptr<Articulo> row(new Articulo());
+    result r =
+        row->Construct(article.Attribute("Title"), article.Attribute("Author"),
+                       article.Attribute("PubDate"), article.Attribute("PubTime"), imgLink,
+                       article.Attribute("ImgDes"), body, id, GetBounds().width, body.GetLength());
+    if (IsFailed(r) || IsFailed(list->AddItem(*row, n))) {
+        return Picture::None;
+    }
+    Articulo* added = row.release();
+    if (imgLink.IsEmpty()) {
+        return Picture::None;
+    }
+    ++n; // a pictured article takes two numbers
+    return RequestPicture(added, imgLink);
+}
+
+FormNota::Picture FormNota::RequestPicture(Articulo* row, const String& imgLink) {
+    ImageLoader* loader = loaders.Add();
+    loader->formNota = this;
+    loader->articulo = row;
+    loader->isArticulo = true;
+    ImageLoader::ARTICLES_WITH_IMG = 1;
+    const int side = GetBounds().width - 40;
+    result r =
+        PictureRequest::Start(loader, imgLink, PictureRequest::FormatForUrl(imgLink), side, side);
+    // A refused request never calls back; waiting for it would keep back off for good.
+    return IsFailed(r) ? Picture::None : Picture::Requested;
+}
+
+void FormNota::Reveal() {
+    backEnabled = true;
+    list->SetShowState(true);
+    SetSoftkeyEnabled(SOFTKEY_1, true);
+    RequestRedraw(true);
 }
 
 void FormNota::OnTransactionReadyToRead(HttpSession&, HttpTransaction& httpTransaction, int) {

@@ -7,7 +7,12 @@
 #include "platform/net/HttpSession.h"
 #include "platform/net/HttpTransaction.h"
 #include "platform/net/IHttpTransactionEventListener.h"
+#include "platform/ui/CustomList.h"
 #include "platform/ui/Label.h"
+#include "net/ImageLoaderSet.h"
+
+class FeedElement;
+class Articulo;
 
 // One article, opened from a headline; back returns to where it came from.
 class FormNota : public Osp::Ui::ICustomItemEventListener,
@@ -58,15 +63,26 @@ public:
     const char* getFileName() const { return fileName; }
     long getReturnFormId() const { return returnFormId; }
 
+    // The picture loader releases the screen through these two.
     bool backEnabled;
     Osp::Ui::Controls::Label* labelCargando;
+    Osp::Ui::Controls::CustomList* list;
 
 private:
-    // The download failed for good: say so and let the user move on.
+    enum class Picture { None, Requested };
+    // The article cannot arrive any more: let the user move on.
     void EnableBack();
+    // One "article" element as one row; n is the running row number.
+    Picture AddArticle(const FeedElement& article, int& n);
+    Picture RequestPicture(Articulo* row, const Osp::Base::String& imgLink);
+    void Reveal();
+
     long returnFormId;
     Osp::Net::Http::HttpSession* httpSession;
     Osp::Base::String hostAddr;
     Osp::Base::String uriRequest;
     char* fileName;
+    // Members die before the form's controls, so the loaders and their
+    // pending requests are gone before the rows they would fill.
+    ImageLoaderSet loaders;
 };

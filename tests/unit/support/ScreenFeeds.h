@@ -1,0 +1,36 @@
+#pragma once
+
+#include "feedserver/FeedServer.h"
+#include "platform/ui/CustomListItem.h"
+
+#include <filesystem>
+#include <string>
+
+namespace testing_support {
+
+// A scratch directory served on 127.0.0.1 for the screen tests: feeds and
+// pictures are written on the spot; Url() names them for the feeds' links.
+class ScreenFeeds {
+public:
+    ScreenFeeds();
+    ~ScreenFeeds();
+    ScreenFeeds(const ScreenFeeds&) = delete;
+    ScreenFeeds& operator=(const ScreenFeeds&) = delete;
+
+    bool Started() const { return started_; }
+    void Write(const std::string& path, const std::string& body);
+    // A small JPEG or PNG (by the path's ending, any case) at `path`.
+    void WritePicture(const std::string& path);
+    std::string Url(const std::string& path) const;
+    pregonero::feeds::FeedServer& Server() { return server_; }
+
+private:
+    std::filesystem::path root_;
+    pregonero::feeds::FeedServer server_;
+    bool started_ = false;
+};
+
+// The row described as the snapshot does, for checks on its elements.
+std::string DescribeRow(const Osp::Ui::Controls::CustomListItem& row);
+
+} // namespace testing_support
