@@ -1,11 +1,10 @@
 #include "screens/FormPortada.h"
 
-#include <memory>
-
-#include "platform/io/File.h"
-#include "platform/net/HttpRequest.h"
-#include "platform/net/HttpResponse.h"
-#include "net/DownloadMessage.h"
+#include "nav/FormMgr.h"
+#include "rows/ResultadosItem.h"
+#include "screens/HeadlineDownload.h"
+#include "screens/HeadlineList.h"
+#include "screens/SectionMenu.h"
 
 using namespace Osp::Base;
 using namespace Osp::Graphics;
@@ -14,7 +13,7 @@ using namespace Osp::Ui;
 using namespace Osp::Ui::Controls;
 
 FormPortada::FormPortada(String hostAddr, String uriRequest, char* fileName)
-    : app(nullptr), optionMenu(nullptr), labelCargando(nullptr), loaded(false),
+    : app(nullptr), optionMenu(nullptr), customList(nullptr), labelCargando(nullptr), loaded(false),
       httpSession(nullptr), fileName(nullptr) {
     setHostAddr(hostAddr);
     setUriRequest(uriRequest);
@@ -23,6 +22,11 @@ FormPortada::FormPortada(String hostAddr, String uriRequest, char* fileName)
 
 FormPortada::~FormPortada() {
     delete httpSession;
+    // A list still waiting for its thumbnails is not the form's yet.
+    loaders.Clear();
+    if (customList != nullptr && customList->GetParent() == nullptr) {
+        delete customList;
+    }
 }
 
 bool FormPortada::Initialize() {
@@ -34,34 +38,11 @@ bool FormPortada::Initialize() {
 }
 
 result FormPortada::OnInitializing() {
+    SectionMenu::SetUpOptionKey(*this, *this);
+    optionMenu = SectionMenu::CreateN(*this);
     result r = TestHttpGet();
-    if (r == E_NETWORK_UNAVAILABLE) {
-        ShowDownloadMessage(L"Network is unavailable");
-        delete httpSession;
-        httpSession = nullptr;
-    } else if (IsFailed(r)) {
-        ShowDownloadMessage(L"Previous transaction is being processed");
-    }
-    const int width = GetBounds().width;
-    Label* pHeader = new Label();
-    pHeader->Construct(Rectangle(0, 0, width, 50), L"PRIMERA");
-    pHeader->SetTextColor(Color::COLOR_BLACK);
-    pHeader->SetBackgroundColor(Color::COLOR_GREY);
-    pHeader->SetTextConfig(35, LABEL_TEXT_STYLE_BOLD);
-    pHeader->SetName(L"LabelPortada");
-    AddControl(*pHeader);
-    pHeader->SetTextVerticalAlignment(ALIGNMENT_MIDDLE);
-    pHeader->SetTextHorizontalAlignment(ALIGNMENT_CENTER);
-
-    labelCargando = new Label();
-    labelCargando->Construct(Rectangle(0, 100, width, 50), L"Cargando...");
-    labelCargando->SetTextColor(Color::COLOR_BLUE);
-    labelCargando->SetBackgroundColor(Color::COLOR_WHITE);
-    labelCargando->SetTextConfig(35, LABEL_TEXT_STYLE_ITALIC);
-    labelCargando->SetName(L"LabelCargando");
-    AddControl(*labelCargando);
-    labelCargando->SetTextVerticalAlignment(ALIGNMENT_MIDDLE);
-    labelCargando->SetTextHorizontalAlignment(ALIGNMENT_CENTER);
+    HeadlineDownload::ReportStartFailure(r, httpSession);
+    labelCargando = HeadlineList::AddLabels(*this, L"PRIMERA", L"LabelPortada");
     if (IsFailed(r)) {
         // No transaction runs, so nothing would ever replace "Cargando...".
         ShowLoadFailure();
@@ -78,73 +59,47 @@ void FormPortada::ShowLoadFailure() {
 }
 
 result FormPortada::OnTerminating() {
-    if (optionMenu != nullptr) {
-        delete optionMenu;
-        optionMenu = nullptr;
-    }
+    delete optionMenu;
+    optionMenu = nullptr;
     return E_SUCCESS;
 }
 
-void FormPortada::OnItemStateChanged(const Control&, int, int, ItemStatus) {}
+void FormPortada::OnItemStateChanged(const Control&, int index, int, ItemStatus) {
+    auto* row = customList == nullptr ? nullptr
+                                      : dynamic_cast<ResultadosItem*>(customList->GetItemAt(index));
+    FormMgr* formMgr = SectionMenu::FindFormMgr();
+    if (row == nullptr || formMgr == nullptr) {
+        return;
+    }
+    // Even an empty link opens the article screen, which then says it has nothing.
+    formMgr->linkUrl = row->link;
+    formMgr->SendUserEvent(121, nullptr);
+}
 
 void FormPortada::OnItemStateChanged(const Control&, int, int, int, ItemStatus) {}
 
-void FormPortada::OnActionPerformed(const Control&, int) {}
+void FormPortada::OnActionPerformed(const Control&, int actionId) {
+    SectionMenu::PerformAction(actionId, optionMenu, loaded, app);
+}
 
 result FormPortada::TestHttpGet() {
-    result r = E_SUCCESS;
-    if (httpSession == nullptr) {
-        httpSession = new HttpSession();
-        r = httpSession->Construct(NET_HTTP_SESSION_MODE_NORMAL, nullptr, hostAddr, nullptr,
-                                   NET_HTTP_COOKIE_FLAG_ALWAYS_MANUAL);
-        if (IsFailed(r)) {
-            return r;
-        }
-    }
-    HttpTransaction* pTransaction = httpSession->OpenTransactionN();
-    if (pTransaction == nullptr) {
-        return GetLastResult();
-    }
-    // Until it completes or aborts the transaction is the session's to delete.
-    r = pTransaction->AddHttpTransactionListener(*this);
-    if (IsFailed(r)) {
-        return r;
-    }
-    HttpRequest* pRequest = pTransaction->GetRequest();
-    if (pRequest == nullptr) {
-        return GetLastResult();
-    }
-    r = pRequest->SetUri(uriRequest);
-    if (IsFailed(r)) {
-        return r;
-    }
-    r = pRequest->SetMethod(NET_HTTP_METHOD_GET);
-    if (IsFailed(r)) {
-        return r;
-    }
-    return pTransaction->Submit();
+    return HeadlineDownload::Start(httpSession, hostAddr, uriRequest, *this);
 }
 
 result FormPortada::SaveFile(ByteBuffer* pBuffer, char* path) {
-    Osp::Io::File file;
-    result r = file.Construct(String(path), L"w", true);
-    if (IsFailed(r)) {
-        return r;
-    }
-    return file.Write(*pBuffer);
+    return HeadlineDownload::Save(pBuffer, path);
 }
 
-void FormPortada::loadPortada(char*) {
-    // The feed reader is not written yet.
+void FormPortada::loadPortada(char* fileName) {
+    HeadlineScreen screen{*this, *this, customList, loaders, this, nullptr};
+    if (!HeadlineList::Load(screen, fileName, FeedLayout::FrontPage)) {
+        // A feed that cannot be read would leave "Cargando..." up for good.
+        ShowLoadFailure();
+    }
 }
 
 void FormPortada::OnTransactionReadyToRead(HttpSession&, HttpTransaction& httpTransaction, int) {
-    HttpResponse* pResponse = httpTransaction.GetResponse();
-    if (pResponse == nullptr || pResponse->GetStatusCode() != NET_HTTP_STATUS_OK) {
-        ShowLoadFailure();
-        return;
-    }
-    std::unique_ptr<ByteBuffer> pBody(pResponse->ReadBodyN());
+    std::unique_ptr<ByteBuffer> pBody = HeadlineDownload::TakeOkBody(httpTransaction);
     if (!pBody || IsFailed(SaveFile(pBody.get(), fileName))) {
         ShowLoadFailure();
         return;

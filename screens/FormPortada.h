@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/app/Application.h"
+#include "net/ImageLoaderSet.h"
+#include "platform/ui/CustomList.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/ICustomItemEventListener.h"
 #include "platform/ui/IActionEventListener.h"
@@ -60,6 +62,7 @@ public:
 
     Osp::App::Application* app;
     Osp::Ui::Controls::OptionMenu* optionMenu;
+    Osp::Ui::Controls::CustomList* customList;
     Osp::Ui::Controls::Label* labelCargando;
     bool loaded;
 
@@ -70,4 +73,6 @@ private:
     Osp::Base::String hostAddr;
     Osp::Base::String uriRequest;
     char* fileName;
+    // Last member: its loaders go before the form destroys the rows they fill.
+    ImageLoaderSet loaders;
 };

@@ -1,0 +1,70 @@
+#include "screens/HeadlineDownload.h"
+
+#include "net/DownloadMessage.h"
+#include "platform/io/File.h"
+#include "platform/net/HttpRequest.h"
+#include "platform/net/HttpResponse.h"
+
+using namespace Osp::Net::Http;
+
+result HeadlineDownload::Start(HttpSession*& session, const Osp::Base::String& hostAddr,
+                               const Osp::Base::String& uri,
+                               IHttpTransactionEventListener& listener) {
+    if (session == nullptr) {
+        session = new HttpSession();
+        result r = session->Construct(NET_HTTP_SESSION_MODE_NORMAL, nullptr, hostAddr, nullptr,
+                                      NET_HTTP_COOKIE_FLAG_ALWAYS_MANUAL);
+        if (IsFailed(r)) {
+            return r;
+        }
+    }
+    HttpTransaction* transaction = session->OpenTransactionN();
+    if (transaction == nullptr) {
+        return GetLastResult();
+    }
+    // Until it completes or aborts the transaction is the session's to delete.
+    result r = transaction->AddHttpTransactionListener(listener);
+    if (IsFailed(r)) {
+        return r;
+    }
+    HttpRequest* request = transaction->GetRequest();
+    if (request == nullptr) {
+        return GetLastResult();
+    }
+    r = request->SetUri(uri);
+    if (IsFailed(r)) {
+        return r;
+    }
+    r = request->SetMethod(NET_HTTP_METHOD_GET);
+    if (IsFailed(r)) {
+        return r;
+    }
+    return transaction->Submit();
+}
+
+void HeadlineDownload::ReportStartFailure(result r, HttpSession*& session) {
+    if (r == E_NETWORK_UNAVAILABLE) {
+        ShowDownloadMessage(L"Network is unavailable");
+        delete session;
+        session = nullptr;
+    } else if (IsFailed(r)) {
+        ShowDownloadMessage(L"Previous transaction is being processed");
+    }
+}
+
+result HeadlineDownload::Save(Osp::Base::ByteBuffer* buffer, const char* path) {
+    Osp::Io::File file;
+    result r = file.Construct(Osp::Base::String(path), L"w", true);
+    if (IsFailed(r)) {
+        return r;
+    }
+    return file.Write(*buffer);
+}
+
+std::unique_ptr<Osp::Base::ByteBuffer> HeadlineDownload::TakeOkBody(HttpTransaction& transaction) {
+    HttpResponse* response = transaction.GetResponse();
+    if (response == nullptr || response->GetStatusCode() != NET_HTTP_STATUS_OK) {
+        return nullptr;
+    }
+    return std::unique_ptr<Osp::Base::ByteBuffer>(response->ReadBodyN());
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/base/ByteBuffer.h"
+#include "platform/base/String.h"
+#include "platform/net/HttpSession.h"
+#include "platform/net/HttpTransaction.h"
+#include "platform/net/IHttpTransactionEventListener.h"
+
+#include <memory>
+
+// The feed download steps the front page and the section screens share; the
+// screens keep the members of their own names and call these.
+class HeadlineDownload {
+public:
+    // Opens the session on first use (it stays stored even when its
+    // construction fails) and submits one GET of `uri` told to `listener`.
+    static result Start(Osp::Net::Http::HttpSession*& session, const Osp::Base::String& hostAddr,
+                        const Osp::Base::String& uri,
+                        Osp::Net::Http::IHttpTransactionEventListener& listener);
+    // Tells the user why the download could not start; with no network the
+    // session goes, so nothing is left half open.
+    static void ReportStartFailure(result r, Osp::Net::Http::HttpSession*& session);
+    // Writes `buffer` to `path`, replacing what the file held.
+    static result Save(Osp::Base::ByteBuffer* buffer, const char* path);
+    // The whole body of a status-200 response, or null.
+    static std::unique_ptr<Osp::Base::ByteBuffer>
+    TakeOkBody(Osp::Net::Http::HttpTransaction& transaction);
+};

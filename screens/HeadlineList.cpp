@@ -1,0 +1,152 @@
+#include "screens/HeadlineList.h"
+
+#include <memory>
+
+#include "net/ImageLoader.h"
+#include "net/PictureRequest.h"
+#include "rows/ResultadosItem.h"
+
+using Osp::Base::String;
+using Osp::Graphics::Color;
+using Osp::Graphics::Rectangle;
+using Osp::Ui::Controls::CustomList;
+using Osp::Ui::Controls::Label;
+
+namespace {
+
+struct LabelLook {
+    Color text;
+    Color background;
+    Osp::Ui::Controls::LabelTextStyle style;
+};
+
+// Colours and font before AddControl, alignment after, as the screens always had it.
+Label* AddLabel(Osp::Ui::Controls::Form& form, const Rectangle& bounds, const String& text,
+                const String& name, const LabelLook& look) {
+    auto* label = new Label();
+    label->Construct(bounds, text);
+    label->SetTextColor(look.text);
+    label->SetBackgroundColor(look.background);
+    label->SetTextConfig(35, look.style);
+    label->SetName(name);
+    form.AddControl(*label);
+    label->SetTextVerticalAlignment(Osp::Ui::ALIGNMENT_MIDDLE);
+    label->SetTextHorizontalAlignment(Osp::Ui::ALIGNMENT_CENTER);
+    return label;
+}
+
+HeadlineList::Record ReadArticle(const FeedElement& article, bool withPubTime, const String& id) {
+    HeadlineList::Record record;
+    record.title = article.Attribute("Title");
+    record.link = article.Attribute("Link");
+    if (withPubTime) {
+        record.pubTime = article.Attribute("PubTime");
+    }
+    record.imgUrl = article.Attribute("ImgUrl");
+    record.description = article.Attribute("Description");
+    record.id = id;
+    return record;
+}
+
+void ReadArticles(FeedElement parent, bool withPubTime, const wchar_t* prefix,
+                  std::vector<HeadlineList::Record>& records) {
+    for (FeedElement e = parent.FirstChildElement(); e; e = e.NextElement()) {
+        if (!e.IsNamed("article")) {
+            continue;
+        }
+        String id(prefix);
+        id.Append(static_cast<int>(records.size()) + 1);
+        records.push_back(ReadArticle(e, withPubTime, id));
+    }
+}
+
+} // namespace
+
+Label* HeadlineList::AddLabels(Osp::Ui::Controls::Form& form, const String& headerText,
+                               const String& headerName) {
+    const int width = form.GetBounds().width;
+    AddLabel(form, Rectangle(0, 0, width, kHeaderHeight), headerText, headerName,
+             {Color::COLOR_BLACK, Color::COLOR_GREY, Osp::Ui::Controls::LABEL_TEXT_STYLE_BOLD});
+    Label* loading = AddLabel(
+        form, Rectangle(0, 100, width, kHeaderHeight), L"Cargando...", L"LabelCargando",
+        {Color::COLOR_BLUE, Color::COLOR_WHITE, Osp::Ui::Controls::LABEL_TEXT_STYLE_ITALIC});
+    return loading;
+}
+
+std::vector<HeadlineList::Record> HeadlineList::Read(FeedElement root, FeedLayout layout) {
+    std::vector<Record> records;
+    if (layout == FeedLayout::Section) {
+        ReadArticles(root, true, L"IDSECCION", records);
+        return records;
+    }
+    for (FeedElement group = root.FirstChildElement(); group; group = group.NextElement()) {
+        if (!group.IsNamed("group")) {
+            continue;
+        }
+        const String title = group.Attribute("Title");
+        if (title.IsEmpty() || title.Equals(L"Portada", false)) {
+            // Untitled groups carry no publication times worth showing.
+            ReadArticles(group, !title.IsEmpty(), L"IDPORTADA", records);
+        }
+    }
+    return records;
+}
+
+bool HeadlineList::Load(const HeadlineScreen& screen, const char* fileName, FeedLayout layout) {
+    if (screen.customList != nullptr) {
+        return true; // one feed per screen: a second body changes nothing
+    }
+    FeedDocument document;
+    if (document.Load(fileName) != FeedDocument::Status::Ok) {
+        return false;
+    }
+    const std::vector<Record> records = Read(document.Root(), layout);
+    int withImg = 0;
+    for (const Record& record : records) {
+        withImg += record.imgUrl.IsEmpty() ? 0 : 1;
+    }
+    ImageLoader::ARTICLES_WITH_IMG = withImg;
+    ImageLoader::ARTICLES_PROCESSED = 0;
+
+    const int width = screen.form.GetBounds().width;
+    const int height = screen.form.GetClientAreaBounds().height;
+    auto* list = new CustomList();
+    list->Construct(Rectangle(0, kHeaderHeight, width, height - kHeaderHeight),
+                    Osp::Ui::Controls::CUSTOM_LIST_STYLE_NORMAL, true);
+    screen.customList = list;
+    for (const Record& record : records) {
+        AddRow(screen, record);
+    }
+    list->AddCustomItemEventListener(screen.listener);
+    // With no picture awaited (or none that can still arrive) this shows the
+    // list now; otherwise the last thumbnail callback does.
+    ImageLoader::RevealWhenComplete(screen.formPortada, screen.formSeccion);
+    screen.form.RequestRedraw(true);
+    return true;
+}
+
+void HeadlineList::AddRow(const HeadlineScreen& screen, const Record& record) {
+    const bool wantsPicture = !record.imgUrl.IsEmpty();
+    auto row = std::make_unique<ResultadosItem>();
+    if (row->Construct(record.title, record.pubTime, record.description, record.imgUrl, record.link,
+                       record.id) != E_SUCCESS ||
+        screen.customList->AddItem(*row, screen.customList->GetItemCount()) != E_SUCCESS) {
+        if (wantsPicture) {
+            ImageLoader::CountMissing(nullptr, nullptr);
+        }
+        return;
+    }
+    ResultadosItem* added = row.release(); // the list owns it now
+    if (!wantsPicture) {
+        return;
+    }
+    ImageLoader* loader = screen.loaders.Add();
+    loader->item = added;
+    loader->formPortada = screen.formPortada;
+    loader->formSeccion = screen.formSeccion;
+    if (PictureRequest::Start(loader, record.imgUrl, Osp::Graphics::BITMAP_PIXEL_FORMAT_ARGB8888,
+                              kThumbnailSide, kThumbnailSide) != E_SUCCESS) {
+        // Refused: no callback will come, so it must not hold the list back.
+        ImageLoader::CountMissing(nullptr, nullptr);
+    }
+}
