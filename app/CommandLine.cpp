@@ -88,12 +88,14 @@ std::string CommandLine::VersionText() {
 std::string CommandLine::Usage() {
     return "usage: pregonero [options]\n"
            "  --feed-server URL  the newspaper's feed server (scheme, host and port)\n"
-           "                     default: $PREGONERO_FEED_SERVER\n"
+           "                     default: $PREGONERO_FEED_SERVER, else the bundled sample\n"
+           "                     edition, served by the reader itself on 127.0.0.1\n"
            "  --home DIR         where the reader keeps its files\n"
            "                     default: $XDG_DATA_HOME/pregonero, else ~/.local/share/pregonero\n"
-           "  --headless         run without a window (default: on)\n"
+           "  --headless         run without a window; default: off (a window when a display\n"
+           "                     is available)\n"
            "  --script FILE|-    run the commands of FILE (or standard input); default: none\n"
            "  --offline          start with the network switched off; default: off\n"
-           "  --help             show this text\n"
-           "  --version          show the version\n";
+           "  --help             show this text and exit\n"
+           "  --version          show the version and exit\n";
 }

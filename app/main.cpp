@@ -1,6 +1,7 @@
 // The pregonero executable: reads the command line, starts the runtime and
 // the front end, and hands over to the application's entry point.
 #include "app/CommandLine.h"
+#include "app/FrontEndChoice.h"
 #include "app/HomeDirectory.h"
 #include "app/Pregonero_Raviv_v101Entry.h"
 #include "feedserver/FeedServer.h"
@@ -8,13 +9,15 @@
 #include "platform/app/AppRunner.h"
 #include "platform/driver/ScriptDriver.h"
 #include "platform/frontends/headless/HeadlessRunner.h"
+#include "platform/frontends/sdl/SdlRunner.h"
+#include "platform/frontends/sdl/SdlVideo.h"
 #include "platform/runtime/Runtime.h"
 
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +54,7 @@ bool PrepareSample(const std::string& home, std::string* dir, std::string* error
 
 void OnSignal(int) {
     pregonero::platform::HeadlessRunner::RequestStop();
+    pregonero::platform::SdlRunner::RequestStop();
 }
 
 } // namespace
@@ -69,6 +73,21 @@ int main(int argc, char* argv[]) {
     if (cli.version) {
         std::printf("%s\n", CommandLine::VersionText().c_str());
         return 0;
+    }
+    // Decided before anything is written or served: without a display the
+    // reader says so in one line and leaves no trace.
+    std::unique_ptr<pregonero::platform::SdlVideo> video;
+    std::string videoError;
+    const auto display = DisplayEnvironment::FromProcess();
+    const FrontEnd frontEnd = FrontEndChoice::Choose(
+        cli.headless ? FrontEndRequest::Headless : FrontEndRequest::Automatic, display, [&] {
+            video = pregonero::platform::SdlVideo::Start(display.VideoDrivers(), &videoError);
+            return video != nullptr;
+        });
+    if (frontEnd != FrontEnd::Window && frontEnd != FrontEnd::Headless) {
+        std::fprintf(stderr, "%s\n",
+                     FrontEndChoice::Explain(frontEnd, display, videoError).c_str());
+        return 2;
     }
     if (cli.feedServer.empty()) {
         const char* env = std::getenv("PREGONERO_FEED_SERVER");
@@ -110,22 +129,27 @@ int main(int argc, char* argv[]) {
     settings.feedServer = cli.feedServer;
     settings.homeDir = home;
     settings.scriptPath = cli.scriptPath;
-    settings.headless = true;
+    settings.headless = frontEnd == FrontEnd::Headless;
     settings.networkOn.store(!cli.offline);
 
     std::unique_ptr<pregonero::platform::ScriptDriver> driver;
     if (source) {
         driver = std::make_unique<pregonero::platform::ScriptDriver>(std::move(source));
     }
-    pregonero::platform::HeadlessRunner runner(driver.get());
-    pregonero::platform::SetAppRunner(&runner);
+    pregonero::platform::HeadlessRunner headless(driver.get());
+    pregonero::platform::SdlRunner window(driver.get());
+    if (frontEnd == FrontEnd::Window) {
+        pregonero::platform::SetAppRunner(&window);
+    } else {
+        pregonero::platform::SetAppRunner(&headless);
+    }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
 
     int rc = OspMain(argc, argv);
     pregonero::platform::SetAppRunner(nullptr);
     sampleServer.Stop();
-    if (driver && driver->Failed()) {
+    if ((driver && driver->Failed()) || window.Failed()) {
         return 2;
     }
     return rc;

@@ -88,6 +88,10 @@ bool Control::ActivateRowAt(int) {
     return false;
 }
 
+bool Control::HandlePointer(const pregonero::ui::PointerEvent&) {
+    return false;
+}
+
 Osp::Graphics::Point Control::ScreenOrigin() const {
     Osp::Graphics::Point origin(bounds_.x, bounds_.y);
     if (parent_ != nullptr) {

@@ -49,6 +49,9 @@ public:
     // Selects the row at `position` as a user would (lists only); false when
     // this control has no such row.
     virtual bool ActivateRowAt(int position);
+    // Mouse and touch input for this control; false leaves the gesture to
+    // the front end's own handling (clicks on rows, drag and wheel scrolling).
+    virtual bool HandlePointer(const pregonero::ui::PointerEvent& event);
     // Screen position of this control's top left corner.
     Osp::Graphics::Point ScreenOrigin() const;
 

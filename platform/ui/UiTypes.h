@@ -28,4 +28,16 @@ enum class Key {
     Back
 };
 
+// What a mouse or a finger did; the position is in the receiving control's
+// own coordinates (its top left corner is 0, 0).
+enum class PointerAction { Press, Move, Release, Wheel };
+
+struct PointerEvent {
+    PointerAction action = PointerAction::Press;
+    int x = 0;
+    int y = 0;
+    // Wheel only: notches, positive to move further down the content.
+    int wheelSteps = 0;
+};
+
 } // namespace pregonero::ui

@@ -1,0 +1,168 @@
+#include "platform/frontends/sdl/SdlRunner.h"
+
+#include <SDL.h>
+
+#include "platform/app/Application.h"
+#include "platform/driver/FrameRenderer.h"
+#include "platform/driver/ScriptDriver.h"
+#include "platform/frontends/sdl/SdlKeyMap.h"
+#include "platform/frontends/sdl/SdlWindow.h"
+#include "platform/runtime/Framebuffer.h"
+#include "platform/runtime/Runtime.h"
+#include "platform/ui/Frame.h"
+#include "platform/ui/ScreenComposer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+
+namespace pregonero::platform {
+
+using Osp::Ui::Controls::Frame;
+
+namespace {
+
+std::atomic<bool> gStopRequested{false};
+
+Frame* AppFrameNow() {
+    auto* app = Osp::App::Application::GetInstance();
+    return app != nullptr && app->GetAppFrame() != nullptr ? app->GetAppFrame()->GetFrame()
+                                                           : nullptr;
+}
+
+double NowMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+SdlRunner::SdlRunner(ScriptDriver* driver) : driver_(driver), router_(AppFrameNow) {}
+
+SdlRunner::~SdlRunner() = default;
+
+void SdlRunner::RequestStop() {
+    gStopRequested.store(true);
+}
+
+void SdlRunner::Run(Osp::App::Application& app) {
+    std::string error;
+    auto window = SdlWindow::Open(kTitle, &error);
+    if (!window) {
+        std::fprintf(stderr, "pregonero: cannot open the window: %s\n", error.c_str());
+        failed_ = true;
+        app.Terminate();
+        return;
+    }
+    auto& runtime = runtime::Runtime::Get();
+    auto& loop = runtime.Loop();
+    loop.SetRenderHook([&runtime, &window] {
+        FrameRenderer::Render();
+        window->Show(runtime.Screen().Data(), runtime.Screen().Stride());
+    });
+    loop.SetBetweenTasksHook([this, &app, &window](runtime::LoopMode mode, int& waitMs) {
+        if (gStopRequested.exchange(false)) {
+            app.Terminate();
+            return true;
+        }
+        bool did = Pump(app, *window);
+        router_.Animate(NowMs());
+        waitMs = std::min(waitMs, kPumpIntervalMs);
+        if (driver_ != nullptr && driver_->Step(mode, waitMs)) {
+            did = true;
+        }
+        return did;
+    });
+    loop.RequestRedraw();
+    loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
+    loop.SetBetweenTasksHook(nullptr);
+    loop.SetRenderHook(nullptr);
+}
+
+bool SdlRunner::Pump(Osp::App::Application& app, SdlWindow& window) {
+    bool did = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        did = true;
+        switch (event.type) {
+        case SDL_QUIT:
+            // Closing the window ends the application the platform's way.
+            app.Terminate();
+            return true;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                window.Refresh();
+            }
+            break;
+        case SDL_KEYDOWN:
+            PostKey(event.key.keysym.sym, event.key.repeat != 0);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button == SDL_BUTTON_LEFT) {
+                bool down = event.type == SDL_MOUSEBUTTONDOWN;
+                PostPointer(down ? PointerKind::Press : PointerKind::Release, event.button.x,
+                            event.button.y, 0);
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            pointerX_ = event.motion.x;
+            pointerY_ = event.motion.y;
+            if ((event.motion.state & SDL_BUTTON_LMASK) != 0) {
+                PostPointer(PointerKind::Move, event.motion.x, event.motion.y, 0);
+            }
+            break;
+        case SDL_MOUSEWHEEL: {
+            int steps =
+                event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? event.wheel.y : -event.wheel.y;
+            PostPointer(PointerKind::Wheel, pointerX_, pointerY_, steps);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return did;
+}
+
+void SdlRunner::PostKey(int sdlKeycode, bool repeat) {
+    auto key = SdlKeyMap::HandsetKeyFor(sdlKeycode);
+    if (!key || (repeat && !SdlKeyMap::Repeats(*key))) {
+        return;
+    }
+    runtime::Runtime::Get().Loop().Post(
+        [key = *key] {
+            if (Frame* frame = AppFrameNow()) {
+                ui::ScreenComposer::HandleKey(*frame, key);
+            }
+        },
+        runtime::TaskKind::Input);
+}
+
+void SdlRunner::PostPointer(PointerKind kind, int x, int y, int steps) {
+    pointerX_ = x;
+    pointerY_ = y;
+    double ms = NowMs();
+    runtime::Runtime::Get().Loop().Post(
+        [this, kind, x, y, steps, ms] {
+            switch (kind) {
+            case PointerKind::Press:
+                router_.Press(x, y, ms);
+                break;
+            case PointerKind::Move:
+                router_.Move(x, y, ms);
+                break;
+            case PointerKind::Release:
+                router_.Release(x, y, ms);
+                break;
+            case PointerKind::Wheel:
+                router_.Wheel(x, y, steps, ms);
+                break;
+            }
+        },
+        runtime::TaskKind::Input);
+}
+
+} // namespace pregonero::platform
