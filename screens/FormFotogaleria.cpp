@@ -1,5 +1,7 @@
 #include "screens/FormFotogaleria.h"
 
+#include "screens/FeedDownload.h"
+
 #include <memory>
 
 #include "platform/io/File.h"
@@ -68,13 +70,7 @@ result FormFotogaleria::OnInitializing() {
     optionMenu->AddItem(L"Siguiente", 102);
     optionMenu->AddActionEventListener(*this);
     result r = TestHttpGet();
-    if (r == E_NETWORK_UNAVAILABLE) {
-        ShowDownloadMessage(L"Network is unavailable");
-        delete httpSession;
-        httpSession = nullptr;
-    } else if (IsFailed(r)) {
-        ShowDownloadMessage(L"Previous transaction is being processed");
-    }
+    FeedDownload::ReportStartFailure(r, httpSession);
     labelFotogaleria = new Label();
     labelFotogaleria->Construct(Rectangle(0, 0, GetBounds().width, 50), L"");
     labelFotogaleria->SetTextColor(Color::COLOR_RED);
@@ -163,46 +159,11 @@ void FormFotogaleria::mAnterior() {
 }
 
 result FormFotogaleria::TestHttpGet() {
-    result r = E_SUCCESS;
-    if (httpSession == nullptr) {
-        httpSession = new HttpSession();
-        r = httpSession->Construct(NET_HTTP_SESSION_MODE_NORMAL, nullptr, hostAddr, nullptr,
-                                   NET_HTTP_COOKIE_FLAG_ALWAYS_MANUAL);
-        if (IsFailed(r)) {
-            return r;
-        }
-    }
-    HttpTransaction* pTransaction = httpSession->OpenTransactionN();
-    if (pTransaction == nullptr) {
-        return GetLastResult();
-    }
-    // Until it completes or aborts the transaction is the session's to delete.
-    r = pTransaction->AddHttpTransactionListener(*this);
-    if (IsFailed(r)) {
-        return r;
-    }
-    HttpRequest* pRequest = pTransaction->GetRequest();
-    if (pRequest == nullptr) {
-        return GetLastResult();
-    }
-    r = pRequest->SetUri(uriRequest);
-    if (IsFailed(r)) {
-        return r;
-    }
-    r = pRequest->SetMethod(NET_HTTP_METHOD_GET);
-    if (IsFailed(r)) {
-        return r;
-    }
-    return pTransaction->Submit();
+    return FeedDownload::Start(httpSession, hostAddr, uriRequest, *this);
 }
 
 result FormFotogaleria::SaveFile(ByteBuffer* pBuffer, char* path) {
-    Osp::Io::File file;
-    result r = file.Construct(String(path), L"w", true);
-    if (IsFailed(r)) {
-        return r;
-    }
-    return file.Write(*pBuffer);
+    return FeedDownload::Save(pBuffer, path);
 }
 
 void FormFotogaleria::loadFotogaleria(char* path) {
@@ -301,12 +262,7 @@ void FormFotogaleria::Release() {
 
 void FormFotogaleria::OnTransactionReadyToRead(HttpSession&, HttpTransaction& httpTransaction,
                                                int) {
-    HttpResponse* pResponse = httpTransaction.GetResponse();
-    if (pResponse == nullptr || pResponse->GetStatusCode() != NET_HTTP_STATUS_OK) {
-        // Back stays enabled: nothing to show.
-        return;
-    }
-    std::unique_ptr<ByteBuffer> pBody(pResponse->ReadBodyN());
+    std::unique_ptr<ByteBuffer> pBody = FeedDownload::TakeOkBody(httpTransaction);
     if (!pBody || IsFailed(SaveFile(pBody.get(), fileName))) {
         // Back stays enabled: nothing to show.
         return;

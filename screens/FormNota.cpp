@@ -1,5 +1,7 @@
 #include "screens/FormNota.h"
 
+#include "screens/FeedDownload.h"
+
 #include <memory>
 
 #include "platform/io/File.h"
@@ -58,14 +60,8 @@ bool FormNota::SetBackSoftkey() {
 
 result FormNota::OnInitializing() {
     result r = TestHttpGet();
-    if (r == E_NETWORK_UNAVAILABLE) {
-        ShowDownloadMessage(L"Network is unavailable");
-        delete httpSession;
-        httpSession = nullptr;
-    } else if (IsFailed(r)) {
-        ShowDownloadMessage(
-            L"Lo sentimos, pero esta nota no se encuentra disponible po rel momento");
-    }
+    FeedDownload::ReportStartFailure(
+        r, httpSession, L"Lo sentimos, pero esta nota no se encuentra disponible po rel momento");
     labelCargando = new Label();
     labelCargando->Construct(Rectangle(0, 100, GetBounds().width, 50), L"Cargando nota...");
     labelCargando->SetTextColor(Color::COLOR_BLUE);
@@ -108,46 +104,11 @@ void FormNota::OnActionPerformed(const Control&, int actionId) {
 }
 
 result FormNota::TestHttpGet() {
-    result r = E_SUCCESS;
-    if (httpSession == nullptr) {
-        httpSession = new HttpSession();
-        r = httpSession->Construct(NET_HTTP_SESSION_MODE_NORMAL, nullptr, hostAddr, nullptr,
-                                   NET_HTTP_COOKIE_FLAG_ALWAYS_MANUAL);
-        if (IsFailed(r)) {
-            return r;
-        }
-    }
-    HttpTransaction* pTransaction = httpSession->OpenTransactionN();
-    if (pTransaction == nullptr) {
-        return GetLastResult();
-    }
-    // Until it completes or aborts the transaction is the session's to delete.
-    r = pTransaction->AddHttpTransactionListener(*this);
-    if (IsFailed(r)) {
-        return r;
-    }
-    HttpRequest* pRequest = pTransaction->GetRequest();
-    if (pRequest == nullptr) {
-        return GetLastResult();
-    }
-    r = pRequest->SetUri(uriRequest);
-    if (IsFailed(r)) {
-        return r;
-    }
-    r = pRequest->SetMethod(NET_HTTP_METHOD_GET);
-    if (IsFailed(r)) {
-        return r;
-    }
-    return pTransaction->Submit();
+    return FeedDownload::Start(httpSession, hostAddr, uriRequest, *this);
 }
 
 result FormNota::SaveFile(ByteBuffer* pBuffer, char* path) {
-    Osp::Io::File file;
-    result r = file.Construct(String(path), L"w", true);
-    if (IsFailed(r)) {
-        return r;
-    }
-    return file.Write(*pBuffer);
+    return FeedDownload::Save(pBuffer, path);
 }
 
 void FormNota::loadNota(char* path) {
@@ -226,12 +187,7 @@ void FormNota::Reveal() {
 }
 
 void FormNota::OnTransactionReadyToRead(HttpSession&, HttpTransaction& httpTransaction, int) {
-    HttpResponse* pResponse = httpTransaction.GetResponse();
-    if (pResponse == nullptr || pResponse->GetStatusCode() != NET_HTTP_STATUS_OK) {
-        EnableBack();
-        return;
-    }
-    std::unique_ptr<ByteBuffer> pBody(pResponse->ReadBodyN());
+    std::unique_ptr<ByteBuffer> pBody = FeedDownload::TakeOkBody(httpTransaction);
     if (!pBody || IsFailed(SaveFile(pBody.get(), fileName))) {
         EnableBack();
         return;

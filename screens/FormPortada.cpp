@@ -2,7 +2,7 @@
 
 #include "nav/FormMgr.h"
 #include "rows/ResultadosItem.h"
-#include "screens/HeadlineDownload.h"
+#include "screens/FeedDownload.h"
 #include "screens/HeadlineList.h"
 #include "screens/SectionMenu.h"
 
@@ -41,7 +41,7 @@ result FormPortada::OnInitializing() {
     SectionMenu::SetUpOptionKey(*this, *this);
     optionMenu = SectionMenu::CreateN(*this);
     result r = TestHttpGet();
-    HeadlineDownload::ReportStartFailure(r, httpSession);
+    FeedDownload::ReportStartFailure(r, httpSession);
     labelCargando = HeadlineList::AddLabels(*this, L"PRIMERA", L"LabelPortada");
     if (IsFailed(r)) {
         // No transaction runs, so nothing would ever replace "Cargando...".
@@ -83,11 +83,11 @@ void FormPortada::OnActionPerformed(const Control&, int actionId) {
 }
 
 result FormPortada::TestHttpGet() {
-    return HeadlineDownload::Start(httpSession, hostAddr, uriRequest, *this);
+    return FeedDownload::Start(httpSession, hostAddr, uriRequest, *this);
 }
 
 result FormPortada::SaveFile(ByteBuffer* pBuffer, char* path) {
-    return HeadlineDownload::Save(pBuffer, path);
+    return FeedDownload::Save(pBuffer, path);
 }
 
 void FormPortada::loadPortada(char* fileName) {
@@ -99,7 +99,7 @@ void FormPortada::loadPortada(char* fileName) {
 }
 
 void FormPortada::OnTransactionReadyToRead(HttpSession&, HttpTransaction& httpTransaction, int) {
-    std::unique_ptr<ByteBuffer> pBody = HeadlineDownload::TakeOkBody(httpTransaction);
+    std::unique_ptr<ByteBuffer> pBody = FeedDownload::TakeOkBody(httpTransaction);
     if (!pBody || IsFailed(SaveFile(pBody.get(), fileName))) {
         ShowLoadFailure();
         return;

@@ -3,7 +3,7 @@
 #include "nav/FormMgr.h"
 #include "net/DownloadMessage.h"
 #include "rows/ResultadosItem.h"
-#include "screens/HeadlineDownload.h"
+#include "screens/FeedDownload.h"
 #include "screens/HeadlineList.h"
 #include "screens/SectionMenu.h"
 
@@ -43,7 +43,7 @@ result FormSeccion::OnInitializing() {
     SectionMenu::SetUpOptionKey(*this, *this);
     optionMenu = SectionMenu::CreateN(*this);
     result r = TestHttpGet();
-    HeadlineDownload::ReportStartFailure(r, httpSession);
+    FeedDownload::ReportStartFailure(r, httpSession);
     labelCargando = HeadlineList::AddLabels(*this, sectionTitle, L"LabelSeccion");
     if (IsFailed(r)) {
         // No transaction runs, so nothing would ever replace "Cargando...".
@@ -93,11 +93,11 @@ void FormSeccion::OnActionPerformed(const Control&, int actionId) {
 }
 
 result FormSeccion::TestHttpGet() {
-    return HeadlineDownload::Start(httpSession, hostAddr, uriRequest, *this);
+    return FeedDownload::Start(httpSession, hostAddr, uriRequest, *this);
 }
 
 result FormSeccion::SaveFile(ByteBuffer* pBuffer, char* path) {
-    return HeadlineDownload::Save(pBuffer, path);
+    return FeedDownload::Save(pBuffer, path);
 }
 
 void FormSeccion::loadSeccion(char* fileName) {
@@ -109,7 +109,7 @@ void FormSeccion::loadSeccion(char* fileName) {
 }
 
 void FormSeccion::OnTransactionReadyToRead(HttpSession&, HttpTransaction& httpTransaction, int) {
-    std::unique_ptr<ByteBuffer> pBody = HeadlineDownload::TakeOkBody(httpTransaction);
+    std::unique_ptr<ByteBuffer> pBody = FeedDownload::TakeOkBody(httpTransaction);
     if (!pBody || IsFailed(SaveFile(pBody.get(), fileName))) {
         ShowLoadFailure();
         return;

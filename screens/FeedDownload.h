@@ -8,9 +8,9 @@
 
 #include <memory>
 
-// The feed download steps the front page and the section screens share; the
-// screens keep the members of their own names and call these.
-class HeadlineDownload {
+// The feed download steps every screen shares; the screens keep the members
+// of their own names and call these.
+class FeedDownload {
 public:
     // Opens the session on first use (it stays stored even when its
     // construction fails) and submits one GET of `uri` told to `listener`.
@@ -19,7 +19,10 @@ public:
                         Osp::Net::Http::IHttpTransactionEventListener& listener);
     // Tells the user why the download could not start; with no network the
     // session goes, so nothing is left half open.
-    static void ReportStartFailure(result r, Osp::Net::Http::HttpSession*& session);
+    // `otherText` is the screen's message for failures other than the network.
+    static void ReportStartFailure(result r, Osp::Net::Http::HttpSession*& session,
+                                   const wchar_t* otherText = kBusyText);
+    static constexpr const wchar_t* kBusyText = L"Previous transaction is being processed";
     // Writes `buffer` to `path`, replacing what the file held.
     static result Save(Osp::Base::ByteBuffer* buffer, const char* path);
     // The whole body of a status-200 response, or null.

@@ -1,4 +1,4 @@
-#include "screens/HeadlineDownload.h"
+#include "screens/FeedDownload.h"
 
 #include "net/DownloadMessage.h"
 #include "platform/io/File.h"
@@ -7,9 +7,8 @@
 
 using namespace Osp::Net::Http;
 
-result HeadlineDownload::Start(HttpSession*& session, const Osp::Base::String& hostAddr,
-                               const Osp::Base::String& uri,
-                               IHttpTransactionEventListener& listener) {
+result FeedDownload::Start(HttpSession*& session, const Osp::Base::String& hostAddr,
+                           const Osp::Base::String& uri, IHttpTransactionEventListener& listener) {
     if (session == nullptr) {
         session = new HttpSession();
         result r = session->Construct(NET_HTTP_SESSION_MODE_NORMAL, nullptr, hostAddr, nullptr,
@@ -42,17 +41,17 @@ result HeadlineDownload::Start(HttpSession*& session, const Osp::Base::String& h
     return transaction->Submit();
 }
 
-void HeadlineDownload::ReportStartFailure(result r, HttpSession*& session) {
+void FeedDownload::ReportStartFailure(result r, HttpSession*& session, const wchar_t* otherText) {
     if (r == E_NETWORK_UNAVAILABLE) {
         ShowDownloadMessage(L"Network is unavailable");
         delete session;
         session = nullptr;
     } else if (IsFailed(r)) {
-        ShowDownloadMessage(L"Previous transaction is being processed");
+        ShowDownloadMessage(otherText);
     }
 }
 
-result HeadlineDownload::Save(Osp::Base::ByteBuffer* buffer, const char* path) {
+result FeedDownload::Save(Osp::Base::ByteBuffer* buffer, const char* path) {
     Osp::Io::File file;
     result r = file.Construct(Osp::Base::String(path), L"w", true);
     if (IsFailed(r)) {
@@ -61,7 +60,7 @@ result HeadlineDownload::Save(Osp::Base::ByteBuffer* buffer, const char* path) {
     return file.Write(*buffer);
 }
 
-std::unique_ptr<Osp::Base::ByteBuffer> HeadlineDownload::TakeOkBody(HttpTransaction& transaction) {
+std::unique_ptr<Osp::Base::ByteBuffer> FeedDownload::TakeOkBody(HttpTransaction& transaction) {
     HttpResponse* response = transaction.GetResponse();
     if (response == nullptr || response->GetStatusCode() != NET_HTTP_STATUS_OK) {
         return nullptr;
