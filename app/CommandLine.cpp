@@ -55,6 +55,8 @@ bool CommandLine::Parse(const std::vector<std::string>& args, std::string* error
             }
         } else if (arg == "--headless") {
             headless = true;
+        } else if (arg == "--terminal") {
+            terminal = true;
         } else if (arg == "--offline") {
             offline = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -65,6 +67,10 @@ bool CommandLine::Parse(const std::vector<std::string>& args, std::string* error
             *error = "unknown option '" + arg + "' (try --help)";
             return false;
         }
+    }
+    if (headless && terminal) {
+        *error = "--headless and --terminal cannot be used together";
+        return false;
     }
     return true;
 }
@@ -94,6 +100,8 @@ std::string CommandLine::Usage() {
            "                     default: $XDG_DATA_HOME/pregonero, else ~/.local/share/pregonero\n"
            "  --headless         run without a window; default: off (a window when a display\n"
            "                     is available)\n"
+           "  --terminal         draw in this terminal instead of a window; default: off (on\n"
+           "                     when there is no display and the reader runs in a terminal)\n"
            "  --script FILE|-    run the commands of FILE (or standard input); default: none\n"
            "  --offline          start with the network switched off; default: off\n"
            "  --help             show this text and exit\n"

@@ -9,6 +9,7 @@ struct CommandLine {
     std::string homeDir;    // empty: the default place
     std::string scriptPath; // empty: no script; "-" for standard input
     bool headless = false;
+    bool terminal = false;
     bool offline = false;
     bool help = false;
     bool version = false;

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include <unistd.h>
+
 namespace {
 
 std::string Variable(const char* name) {
@@ -22,20 +24,30 @@ std::string DisplayEnvironment::VideoDrivers() const {
     return x11.empty() ? "wayland" : "wayland,x11";
 }
 
+TerminalPresence FrontEndChoice::TerminalOfProcess() {
+    return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1 ? TerminalPresence::Interactive
+                                                                   : TerminalPresence::Absent;
+}
+
 FrontEnd FrontEndChoice::Choose(FrontEndRequest request, const DisplayEnvironment& environment,
-                                const std::function<bool()>& startVideo) {
+                                const std::function<bool()>& startVideo,
+                                TerminalPresence terminal) {
     if (request == FrontEndRequest::Headless) {
         return FrontEnd::Headless;
     }
+    if (request == FrontEndRequest::Terminal) {
+        return FrontEnd::Terminal;
+    }
     if (!environment.Any()) {
-        return FrontEnd::NoDisplay;
+        return terminal == TerminalPresence::Interactive ? FrontEnd::Terminal : FrontEnd::NoDisplay;
     }
     return startVideo() ? FrontEnd::Window : FrontEnd::DisplayUnusable;
 }
 
 std::string FrontEndChoice::Explain(FrontEnd choice, const DisplayEnvironment& environment,
                                     const std::string& videoError) {
-    const std::string hint = "; run with --headless to use the reader without a window";
+    const std::string hint =
+        "; run with --terminal or --headless to use the reader without a window";
     switch (choice) {
     case FrontEnd::NoDisplay:
         return "pregonero: no display found (DISPLAY and WAYLAND_DISPLAY are unset)" + hint;

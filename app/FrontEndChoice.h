@@ -3,9 +3,11 @@
 #include <functional>
 #include <string>
 
-// Whether the reader opens a window or runs headless.
-enum class FrontEndRequest { Automatic, Headless };
-enum class FrontEnd { Window, Headless, NoDisplay, DisplayUnusable };
+// Whether the reader opens a window, draws in the terminal or runs headless.
+enum class FrontEndRequest { Automatic, Headless, Terminal };
+enum class FrontEnd { Window, Headless, Terminal, NoDisplay, DisplayUnusable };
+// Whether standard input and output are both an interactive terminal.
+enum class TerminalPresence { Absent, Interactive };
 
 // The display variables of the environment; empty means unset.
 struct DisplayEnvironment {
@@ -21,9 +23,12 @@ struct DisplayEnvironment {
 class FrontEndChoice {
 public:
     // `startVideo` opens the display and is only called when a window is
-    // wanted and a display is named.
+    // wanted and a display is named. Without a display, an interactive
+    // terminal is the next best thing.
     static FrontEnd Choose(FrontEndRequest request, const DisplayEnvironment& environment,
-                           const std::function<bool()>& startVideo);
+                           const std::function<bool()>& startVideo,
+                           TerminalPresence terminal = TerminalPresence::Absent);
+    static TerminalPresence TerminalOfProcess();
     // The one line (without newline) that explains a choice that cannot run.
     static std::string Explain(FrontEnd choice, const DisplayEnvironment& environment,
                                const std::string& videoError);

@@ -11,6 +11,7 @@
 #include "platform/frontends/headless/HeadlessRunner.h"
 #include "platform/frontends/sdl/SdlRunner.h"
 #include "platform/frontends/sdl/SdlVideo.h"
+#include "platform/frontends/terminal/TerminalRunner.h"
 #include "platform/runtime/Runtime.h"
 
 #include <csignal>
@@ -55,6 +56,7 @@ bool PrepareSample(const std::string& home, std::string* dir, std::string* error
 void OnSignal(int) {
     pregonero::platform::HeadlessRunner::RequestStop();
     pregonero::platform::SdlRunner::RequestStop();
+    pregonero::platform::TerminalRunner::RequestStop();
 }
 
 } // namespace
@@ -79,12 +81,18 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<pregonero::platform::SdlVideo> video;
     std::string videoError;
     const auto display = DisplayEnvironment::FromProcess();
+    const FrontEndRequest request = cli.headless   ? FrontEndRequest::Headless
+                                    : cli.terminal ? FrontEndRequest::Terminal
+                                                   : FrontEndRequest::Automatic;
     const FrontEnd frontEnd = FrontEndChoice::Choose(
-        cli.headless ? FrontEndRequest::Headless : FrontEndRequest::Automatic, display, [&] {
+        request, display,
+        [&] {
             video = pregonero::platform::SdlVideo::Start(display.VideoDrivers(), &videoError);
             return video != nullptr;
-        });
-    if (frontEnd != FrontEnd::Window && frontEnd != FrontEnd::Headless) {
+        },
+        FrontEndChoice::TerminalOfProcess());
+    if (frontEnd != FrontEnd::Window && frontEnd != FrontEnd::Headless &&
+        frontEnd != FrontEnd::Terminal) {
         std::fprintf(stderr, "%s\n",
                      FrontEndChoice::Explain(frontEnd, display, videoError).c_str());
         return 2;
@@ -138,8 +146,11 @@ int main(int argc, char* argv[]) {
     }
     pregonero::platform::HeadlessRunner headless(driver.get());
     pregonero::platform::SdlRunner window(driver.get());
+    pregonero::platform::TerminalRunner terminal(driver.get());
     if (frontEnd == FrontEnd::Window) {
         pregonero::platform::SetAppRunner(&window);
+    } else if (frontEnd == FrontEnd::Terminal) {
+        pregonero::platform::SetAppRunner(&terminal);
     } else {
         pregonero::platform::SetAppRunner(&headless);
     }
@@ -149,7 +160,7 @@ int main(int argc, char* argv[]) {
     int rc = OspMain(argc, argv);
     pregonero::platform::SetAppRunner(nullptr);
     sampleServer.Stop();
-    if ((driver && driver->Failed()) || window.Failed()) {
+    if ((driver && driver->Failed()) || window.Failed() || terminal.Failed()) {
         return 2;
     }
     return rc;

@@ -30,7 +30,12 @@ TEST(CommandLineTest, EveryOptionInBothForms) {
     CommandLine plain;
     ASSERT_TRUE(Parse(plain, {}, &error));
     EXPECT_FALSE(plain.headless);
+    EXPECT_FALSE(plain.terminal);
     EXPECT_TRUE(plain.feedServer.empty());
+
+    CommandLine terminal;
+    ASSERT_TRUE(Parse(terminal, {"--terminal"}, &error));
+    EXPECT_TRUE(terminal.terminal);
 }
 
 TEST(CommandLineTest, RefusesWhatItDoesNotUnderstand) {
@@ -41,6 +46,7 @@ TEST(CommandLineTest, RefusesWhatItDoesNotUnderstand) {
                                                {"--home="},
                                                {"--script"},
                                                {"--window"},
+                                               {"--terminal", "--headless"},
                                                {"extra"}}) {
         CommandLine cli;
         std::string error;
@@ -51,8 +57,8 @@ TEST(CommandLineTest, RefusesWhatItDoesNotUnderstand) {
 
 TEST(CommandLineTest, HelpListsEveryOptionWithItsDefault) {
     const std::string usage = CommandLine::Usage();
-    for (const char* option : {"--feed-server", "--home", "--headless", "--script", "--offline",
-                               "--help", "--version"}) {
+    for (const char* option : {"--feed-server", "--home", "--headless", "--terminal", "--script",
+                               "--offline", "--help", "--version"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
     // Each option that takes effect says what happens without it.
@@ -61,7 +67,7 @@ TEST(CommandLineTest, HelpListsEveryOptionWithItsDefault) {
     for (std::string line; std::getline(lines, line);) {
         defaults += line.find("default:") != std::string::npos;
     }
-    EXPECT_EQ(defaults, 5);
+    EXPECT_EQ(defaults, 6);
     EXPECT_NE(usage.find("sample"), std::string::npos);
     EXPECT_NE(usage.find("--headless         run without a window; default: off"),
               std::string::npos);

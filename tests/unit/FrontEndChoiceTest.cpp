@@ -70,3 +70,25 @@ TEST(FrontEndChoiceTest, VideoDriversFollowTheNamedDisplays) {
     EXPECT_EQ((DisplayEnvironment{}).VideoDrivers(), "");
     EXPECT_FALSE((DisplayEnvironment{}).Any());
 }
+
+TEST(FrontEndChoiceTest, TerminalWhenAskedOrWhenNoDisplayButATerminal) {
+    Probe probe;
+    const auto tty = TerminalPresence::Interactive;
+    EXPECT_EQ(FrontEndChoice::Choose(FrontEndRequest::Terminal, {":0", ""}, probe.Fn(), tty),
+              FrontEnd::Terminal);
+    EXPECT_EQ(FrontEndChoice::Choose(FrontEndRequest::Terminal, {}, probe.Fn()),
+              FrontEnd::Terminal);
+    EXPECT_EQ(FrontEndChoice::Choose(FrontEndRequest::Automatic, {}, probe.Fn(), tty),
+              FrontEnd::Terminal);
+    EXPECT_EQ(FrontEndChoice::Choose(FrontEndRequest::Headless, {}, probe.Fn(), tty),
+              FrontEnd::Headless);
+    EXPECT_EQ(probe.calls, 0);
+    // A display still means a window; output to a pipe still means the one-line refusal.
+    EXPECT_EQ(FrontEndChoice::Choose(FrontEndRequest::Automatic, {":0", ""}, probe.Fn(), tty),
+              FrontEnd::Window);
+    EXPECT_EQ(FrontEndChoice::Choose(FrontEndRequest::Automatic, {}, probe.Fn(),
+                                     TerminalPresence::Absent),
+              FrontEnd::NoDisplay);
+    EXPECT_NE(FrontEndChoice::Explain(FrontEnd::NoDisplay, {}, "").find("--terminal"),
+              std::string::npos);
+}

@@ -1,0 +1,100 @@
+#include "platform/frontends/terminal/CellGrid.h"
+
+#include <algorithm>
+
+namespace pregonero::platform {
+
+namespace {
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+CellGrid::CellGrid(int cols, int rows)
+    : cols_(std::max(cols, 0)), rows_(std::max(rows, 0)),
+      cells_(static_cast<size_t>(cols_) * rows_) {}
+
+void CellGrid::Blank(int col, int row) {
+    if (!Contains(col, row)) {
+        return;
+    }
+    Cell& cell = At(col, row);
+    cell.ch = U' ';
+    cell.mark = 0;
+    cell.part = CellPart::Whole;
+}
+
+void CellGrid::Put(int col, int row, char32_t ch, int width, runtime::Rgba fg,
+                   runtime::FontWeight weight) {
+    if (!Contains(col, row) || (width == 2 && !Contains(col + 1, row))) {
+        return;
+    }
+    // Never leave half of a wide character behind.
+    for (int c = col; c < col + width; ++c) {
+        if (At(c, row).part == CellPart::WideHead) {
+            Blank(c + 1, row);
+        } else if (At(c, row).part == CellPart::WideTail) {
+            Blank(c - 1, row);
+        }
+    }
+    Cell& cell = At(col, row);
+    cell.ch = ch;
+    cell.mark = 0;
+    cell.fg = fg;
+    cell.weight = weight;
+    cell.part = width == 2 ? CellPart::WideHead : CellPart::Whole;
+    if (width == 2) {
+        Cell& tail = At(col + 1, row);
+        tail.ch = 0;
+        tail.mark = 0;
+        tail.fg = fg;
+        tail.bg = cell.bg;
+        tail.part = CellPart::WideTail;
+    }
+}
+
+std::string CellGrid::RowText(int row) const {
+    std::string out;
+    if (row < 0 || row >= rows_) {
+        return out;
+    }
+    for (int col = 0; col < cols_; ++col) {
+        const Cell& cell = At(col, row);
+        if (cell.part == CellPart::WideTail) {
+            continue;
+        }
+        AppendUtf8(out, cell.ch);
+        if (cell.mark != 0) {
+            AppendUtf8(out, cell.mark);
+        }
+    }
+    out.erase(out.find_last_not_of(' ') + 1);
+    return out;
+}
+
+std::string CellGrid::Text() const {
+    std::string out;
+    for (int row = 0; row < rows_; ++row) {
+        out += RowText(row);
+        out += '\n';
+    }
+    return out;
+}
+
+} // namespace pregonero::platform

@@ -1,0 +1,104 @@
+#include "platform/frontends/terminal/TerminalRunner.h"
+
+#include "platform/app/Application.h"
+#include "platform/driver/FrameRenderer.h"
+#include "platform/driver/ScriptDriver.h"
+#include "platform/frontends/terminal/TerminalScreen.h"
+#include "platform/frontends/terminal/TerminalView.h"
+#include "platform/runtime/Runtime.h"
+#include "platform/ui/Frame.h"
+#include "platform/ui/ScreenComposer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
+namespace pregonero::platform {
+
+using Osp::Ui::Controls::Frame;
+
+namespace {
+
+std::atomic<bool> gStopRequested{false};
+
+Frame* AppFrameNow() {
+    auto* app = Osp::App::Application::GetInstance();
+    return app != nullptr && app->GetAppFrame() != nullptr ? app->GetAppFrame()->GetFrame()
+                                                           : nullptr;
+}
+
+} // namespace
+
+void TerminalRunner::RequestStop() {
+    gStopRequested.store(true);
+}
+
+void TerminalRunner::Run(Osp::App::Application& app) {
+    std::string error;
+    auto screen = TerminalScreen::Open(&error);
+    if (!screen) {
+        std::fprintf(stderr, "pregonero: %s\n", error.c_str());
+        failed_ = true;
+        app.Terminate();
+        return;
+    }
+    auto& loop = runtime::Runtime::Get().Loop();
+    loop.SetRenderHook([this, &screen] {
+        // The framebuffer stays current too, for the driver's screenshots.
+        FrameRenderer::Render();
+        Draw(*screen);
+    });
+    loop.SetBetweenTasksHook([this, &app, &screen](runtime::LoopMode mode, int& waitMs) {
+        if (gStopRequested.exchange(false)) {
+            app.Terminate();
+            return true;
+        }
+        bool did = Pump(app, *screen);
+        waitMs = std::min(waitMs, kPollIntervalMs);
+        if (driver_ != nullptr && driver_->Step(mode, waitMs)) {
+            did = true;
+        }
+        return did;
+    });
+    loop.RequestRedraw();
+    loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
+    loop.SetBetweenTasksHook(nullptr);
+    loop.SetRenderHook(nullptr);
+}
+
+void TerminalRunner::Draw(TerminalScreen& screen) {
+    const Frame* frame = AppFrameNow();
+    if (frame == nullptr) {
+        return;
+    }
+    screen.Show(TerminalView::Compose(*frame, screen.Cols(), screen.Rows()));
+}
+
+bool TerminalRunner::Pump(Osp::App::Application& app, TerminalScreen& screen) {
+    bool did = false;
+    while (auto input = screen.Read()) {
+        did = true;
+        switch (input->kind) {
+        case TerminalInput::Kind::Interrupt:
+            app.Terminate();
+            return true;
+        case TerminalInput::Kind::Resize:
+            runtime::Runtime::Get().Loop().RequestRedraw();
+            break;
+        case TerminalInput::Kind::Key:
+            runtime::Runtime::Get().Loop().Post(
+                [key = input->key] {
+                    if (Frame* frame = AppFrameNow()) {
+                        ui::ScreenComposer::HandleKey(*frame, key);
+                    }
+                },
+                runtime::TaskKind::Input);
+            break;
+        case TerminalInput::Kind::None:
+            break;
+        }
+    }
+    return did;
+}
+
+} // namespace pregonero::platform

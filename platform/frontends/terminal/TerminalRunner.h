@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/app/AppRunner.h"
+
+namespace pregonero::platform {
+
+class ScriptDriver;
+class TerminalScreen;
+
+// Runs the application in the terminal it was started from. Keys are read
+// between tasks and become input tasks, so they also reach a message box's
+// nested loop; every frame is drawn into character cells. The script driver,
+// if any, steers exactly as it does headless.
+class TerminalRunner final : public AppRunner {
+public:
+    // How often, at most, the keyboard is looked at while idle.
+    static constexpr int kPollIntervalMs = 10;
+
+    explicit TerminalRunner(ScriptDriver* driver) : driver_(driver) {}
+    void Run(Osp::App::Application& app) override;
+    // True when the terminal could not be taken over (the run ended at once).
+    bool Failed() const { return failed_; }
+
+    // Asks the running application to end; safe from a signal handler.
+    static void RequestStop();
+
+private:
+    bool Pump(Osp::App::Application& app, TerminalScreen& screen);
+    void Draw(TerminalScreen& screen);
+
+    ScriptDriver* driver_;
+    bool failed_ = false;
+};
+
+} // namespace pregonero::platform
