@@ -28,7 +28,7 @@ struct Transfer {
     bool StallPending() const { return rule.stallMs > 0 && !stalled; }
 
     std::size_t PieceAt(std::size_t pos, std::size_t limit) const {
-        std::size_t piece = rule.chunkSize > 0 ? rule.chunkSize : kPlainPiece;
+        std::size_t piece = rule.dripMs > 0 ? 1 : rule.chunkSize > 0 ? rule.chunkSize : kPlainPiece;
         piece = std::min(piece, limit - pos);
         if (StallPending() && rule.stallAfterBytes > pos) {
             piece = std::min(piece, rule.stallAfterBytes - pos);
@@ -49,6 +49,9 @@ struct Transfer {
                 return false;
             }
             pos += piece;
+            if (rule.dripMs > 0 && pos < limit && !shutdown->SleepFor(rule.dripMs)) {
+                return false;
+            }
         }
         return StallIfDue(pos);
     }
@@ -62,6 +65,17 @@ struct Transfer {
     }
 
     bool Cut() const { return Limit() < body.size(); }
+
+    // Filler until the client hangs up or the server stops; never done.
+    bool WriteForever(httplib::DataSink& sink) const {
+        const std::string filler(kPlainPiece, 'x');
+        while (sink.write(filler.data(), filler.size())) {
+            if (!shutdown->SleepFor(0)) {
+                return false;
+            }
+        }
+        return false;
+    }
 };
 
 } // namespace
@@ -74,6 +88,13 @@ void FaultResponder::Install(httplib::Response& response, std::string body,
     transfer->rule = rule;
     transfer->shutdown = &shutdown;
 
+    if (rule.endlessChunks) {
+        response.set_chunked_content_provider(contentType,
+                                              [transfer](std::size_t, httplib::DataSink& sink) {
+                                                  return transfer->WriteForever(sink);
+                                              });
+        return;
+    }
     if (rule.chunkSize > 0) {
         response.set_chunked_content_provider(
             contentType, [transfer](std::size_t offset, httplib::DataSink& sink) {

@@ -9,6 +9,7 @@
 #include <httplib.h>
 
 #include "feedserver/FaultResponder.h"
+#include "feedserver/GzipBomb.h"
 
 namespace pregonero::feeds {
 
@@ -174,7 +175,12 @@ void FeedServer::Handle(const httplib::Request& request, httplib::Response& resp
     const bool found = ReadServedFile(request.path, &body);
     int status = rule.status > 0 ? rule.status : (found ? 200 : 404);
     std::string type = ContentTypeFor(request.path);
-    if (rule.bodyOverride) {
+    if (rule.gzipBombBytes > 0) {
+        // Opaque type, so httplib does not compress the compressed body again.
+        body = GzipBomb::Make(rule.gzipBombBytes);
+        type = "application/octet-stream";
+        response.set_header("Content-Encoding", "gzip");
+    } else if (rule.bodyOverride) {
         body = *rule.bodyOverride;
     } else if (!found) {
         body = std::to_string(status) + "\n";

@@ -58,9 +58,9 @@ result HttpTransaction::Submit() {
     }
     // The service never runs a callback after Cancel, which the destructor
     // calls, so `this` cannot dangle here.
-    const rt::FetchId id =
-        runtime.Network().Start(request_.GetUri().ToUtf8(), rt::FetchLimits{},
-                                [this](rt::FetchResult&& fetched) { Deliver(std::move(fetched)); });
+    const rt::FetchId id = runtime.Network().Start(
+        request_.GetUri().ToUtf8(), runtime.Settings().Tightened(rt::FetchLimits{}),
+        [this](rt::FetchResult&& fetched) { Deliver(std::move(fetched)); });
     if (id == 0) {
         return E_INVALID_ARG;
     }

@@ -12,9 +12,10 @@ DecodeOutcome Failure(std::string reason) {
     return DecodeOutcome{false, std::move(reason), nullptr};
 }
 
-FetchLimits PictureLimits(long timeoutMs) {
-    FetchLimits limits;
-    limits.totalTimeoutMs = timeoutMs > 0 ? timeoutMs : DecodeService::kDefaultTimeoutMs;
+FetchLimits PictureLimits(FetchLimits limits, long timeoutMs) {
+    const long wanted = timeoutMs > 0 ? timeoutMs : DecodeService::kDefaultTimeoutMs;
+    limits.totalTimeoutMs =
+        limits.totalTimeoutMs > 0 ? std::min(limits.totalTimeoutMs, wanted) : wanted;
     limits.connectTimeoutMs = std::min(limits.connectTimeoutMs, limits.totalTimeoutMs);
     limits.stallTimeoutMs = std::min(limits.stallTimeoutMs, limits.totalTimeoutMs);
     limits.maxBodyBytes = DecodeService::kMaxPictureBytes;
@@ -48,12 +49,12 @@ DecodeId DecodeService::Request(const std::string& url, PixelFormat format, int 
     }
     const DecodeId id = ++lastId_;
     Lifeline lifeline = lifeline_;
-    const FetchId fetch =
-        network_.Start(url, PictureLimits(timeoutMs), [lifeline, id](FetchResult&& result) {
-            if (DecodeService* self = *lifeline) {
-                self->OnFetched(id, std::move(result));
-            }
-        });
+    const FetchId fetch = network_.Start(url, PictureLimits(baseLimits_, timeoutMs),
+                                         [lifeline, id](FetchResult&& result) {
+                                             if (DecodeService* self = *lifeline) {
+                                                 self->OnFetched(id, std::move(result));
+                                             }
+                                         });
     if (fetch == 0) {
         return 0;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/runtime/FetchLimits.h"
 #include "platform/runtime/FetchResult.h"
 #include "platform/runtime/PictureDecoder.h"
 #include "platform/runtime/TaskPoster.h"
@@ -40,6 +41,9 @@ public:
     // corrupt) arrives as ok == false with a reason.
     DecodeId Request(const std::string& url, PixelFormat format, int width, int height,
                      long timeoutMs, DecodeCallback callback);
+    // The limits picture fetches start from (their total time-out is also
+    // capped by the request's); the defaults unless a test hook lowers them.
+    void SetBaseLimits(const FetchLimits& limits) { baseLimits_ = limits; }
     // After this returns the callback of id never runs; a pending fetch is
     // cancelled and a decode not yet started is skipped.
     void Cancel(DecodeId id);
@@ -66,6 +70,7 @@ private:
     TaskPoster& poster_;
     NetworkService& network_;
     Lifeline lifeline_;
+    FetchLimits baseLimits_;
     DecodeId lastId_ = 0;
     std::unordered_map<DecodeId, Pending> pending_;
     std::atomic<std::size_t> inFlight_{0};

@@ -17,6 +17,7 @@ Runtime::Runtime()
       decoder_(std::make_unique<DecodeService>(loop_, *network_)) {
     assert(gRuntime == nullptr);
     gRuntime = this;
+    decoder_->SetBaseLimits(config_.Tightened(FetchLimits{}));
 }
 
 Runtime::~Runtime() {

@@ -26,7 +26,44 @@ std::string MakeKey(std::string_view utf8, const TextStyle& s, int width, int he
     return key;
 }
 
+// Pango re-shapes the rest of an unbreakable run for every line it breaks,
+// so a long run costs quadratic time; a zero-width space every kRunBytes
+// bytes gives it break points it would take anyway (words wrap by character).
+constexpr std::size_t kRunBytes = 64;
+constexpr const char* kZeroWidthSpace = "\u200B";
+
+bool IsCharacterStart(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
 } // namespace
+
+std::string TextLayoutCache::Breakable(std::string_view utf8) {
+    // Both cuts stop at a character boundary: the valid prefix, then the cap.
+    const char* end = nullptr;
+    g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), &end);
+    std::size_t length = static_cast<std::size_t>(end - utf8.data());
+    if (length > kMaxTextBytes) {
+        length = kMaxTextBytes;
+        while (length > 0 && !IsCharacterStart(utf8[length])) {
+            --length;
+        }
+    }
+    std::string text;
+    text.reserve(length + length / kRunBytes * 3);
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const char byte = utf8[i];
+        if (byte == ' ' || byte == '\n' || byte == '\t') {
+            run = 0;
+        } else if (++run > kRunBytes && IsCharacterStart(byte)) {
+            text += kZeroWidthSpace;
+            run = 1;
+        }
+        text += byte;
+    }
+    return text;
+}
 
 void TextLayoutCache::Unref::operator()(void* object) const {
     g_object_unref(object);
@@ -98,12 +135,8 @@ TextLayoutCache::LayoutPtr TextLayoutCache::Make(std::string_view utf8, const Te
                                                            : PANGO_ALIGN_LEFT;
     pango_layout_set_alignment(layout.get(), align);
     // Feed text is untrusted: never let bad bytes reach Pango unvalidated.
-    const char* end = nullptr;
-    if (g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), &end)) {
-        pango_layout_set_text(layout.get(), utf8.data(), static_cast<int>(utf8.size()));
-    } else {
-        pango_layout_set_text(layout.get(), utf8.data(), static_cast<int>(end - utf8.data()));
-    }
+    const std::string text = Breakable(utf8);
+    pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
     return layout;
 }
 

@@ -18,7 +18,16 @@ namespace pregonero::runtime {
 // (text, size, style, box) and reused while it stays in the cache.
 class TextLayoutCache {
 public:
+    // Text past this many bytes is never laid out: Pango breaks a long
+    // unbreakable run in quadratic time, so a hostile 1 MB attribute would
+    // freeze every redraw. Far above any real article.
+    static constexpr std::size_t kMaxTextBytes = 128u << 10;
+
     explicit TextLayoutCache(std::size_t capacity = 1024);
+
+    // What Pango gets for `utf8`: the valid prefix, at most kMaxTextBytes,
+    // with a zero-width space inside every long unbreakable run.
+    static std::string Breakable(std::string_view utf8);
     ~TextLayoutCache();
     TextLayoutCache(const TextLayoutCache&) = delete;
     TextLayoutCache& operator=(const TextLayoutCache&) = delete;

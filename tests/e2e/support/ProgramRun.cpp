@@ -48,7 +48,8 @@ bool Drain(int out, int err, std::string& outText, std::string& errText,
 } // namespace
 
 ProgramRun ProgramRun::Start(const std::string& home, const std::string& feedServer,
-                             const std::string& script, int timeoutSeconds) {
+                             const std::string& script, int timeoutSeconds,
+                             const std::vector<std::string>& launcher) {
     ProgramRun run;
     const std::string scriptPath = home + "/script.txt";
     std::ofstream(scriptPath) << script;
@@ -61,8 +62,9 @@ ProgramRun ProgramRun::Start(const std::string& home, const std::string& feedSer
     if (pid == 0) {
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
-        std::vector<std::string> args = {PREGONERO_BINARY, "--headless", "--home", home,
-                                         "--script",       scriptPath};
+        std::vector<std::string> args = launcher;
+        args.insert(args.end(),
+                    {PREGONERO_BINARY, "--headless", "--home", home, "--script", scriptPath});
         if (!feedServer.empty()) {
             args.insert(args.end(), {"--feed-server", feedServer});
         }
@@ -72,7 +74,7 @@ ProgramRun ProgramRun::Start(const std::string& home, const std::string& feedSer
         }
         argv.push_back(nullptr);
         ::unsetenv("PREGONERO_FEED_SERVER");
-        ::execv(PREGONERO_BINARY, argv.data());
+        ::execv(argv[0], argv.data());
         ::_exit(127);
     }
     ::close(out[1]);

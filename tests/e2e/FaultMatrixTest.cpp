@@ -1,0 +1,262 @@
+// The fault matrix: every screen kind against every way a feed server, a
+// feed, a picture or the home directory can misbehave. Each cell checks what
+// the snapshot shows and that the user still has a way on; no cell may crash,
+// hang or write outside the home directory.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "feedserver/GzipBomb.h"
+#include "feedserver/HostilePictures.h"
+#include "tests/e2e/support/FaultCells.h"
+#include "tests/e2e/support/FeedFixture.h"
+#include "tests/e2e/support/ProgramRun.h"
+
+namespace pregonero::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using feeds::FaultRule;
+using feeds::HostilePictures;
+
+struct Fault {
+    const char* name;
+    FaultTarget target;
+    Headline headline; // what a headline screen ends on
+    std::function<void(FeedFixture&, const std::string& path)> apply;
+    const char* detail = "jpg"; // picture extension, or the URL of a PictureUrl fault
+};
+
+// Names the cell in test listings instead of dumping the struct's bytes.
+void PrintTo(const Fault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
+FaultRule Body(std::string body) {
+    FaultRule rule;
+    rule.bodyOverride = std::move(body);
+    return rule;
+}
+
+std::string Repeat(const std::string& piece, int times) {
+    std::string out;
+    out.reserve(piece.size() * static_cast<std::size_t>(times));
+    for (int i = 0; i < times; ++i) {
+        out += piece;
+    }
+    return out;
+}
+
+std::string Nested(int depth) {
+    return "<root>" + Repeat("<a>", depth) + Repeat("</a>", depth) + "</root>";
+}
+
+auto Rule(FaultRule rule) {
+    return [rule](FeedFixture& fx, const std::string& path) { fx.Server().SetRule(path, rule); };
+}
+
+// The front page reads only articles inside groups, the other screens only
+// those outside; a body that starts with <root> is grouped for the front page.
+auto Serve(std::function<std::string()> make) {
+    return [make](FeedFixture& fx, const std::string& path) {
+        std::string body = make();
+        if (path == "/mobile/2notashome.xml" && body.starts_with("<root>")) {
+            body = "<root><group Title=\"Portada\">" + body.substr(6, body.size() - 13) +
+                   "</group></root>";
+        }
+        fx.Server().SetRule(path, Body(std::move(body)));
+    };
+}
+
+std::vector<Fault> Faults() {
+    FaultRule s404;
+    s404.status = 404;
+    FaultRule s500;
+    s500.status = 500;
+    FaultRule drop;
+    drop.dropAfterBytes = 40;
+    drop.contentLengthDelta = 0;
+    FaultRule silence;
+    silence.stallMs = 30000;
+    silence.stallAfterBytes = 0;
+    FaultRule drip;
+    drip.dripMs = 1000;
+    FaultRule bytes;
+    bytes.chunkSize = 1;
+    FaultRule endless;
+    endless.endlessChunks = true;
+    FaultRule bomb;
+    bomb.gzipBombBytes = 40u << 20;
+    FaultRule shortBody;
+    shortBody.contentLengthDelta = 100;
+    FaultRule manyHeaders;
+    for (int i = 0; i < 20000; ++i) {
+        manyHeaders.extraHeaders.emplace_back("X-Relleno-" + std::to_string(i), "1");
+    }
+    FaultRule hugeHeader;
+    hugeHeader.extraHeaders.emplace_back("X-Enorme", std::string(300 * 1024, 'h'));
+    FaultRule toPasswd;
+    toPasswd.status = 302;
+    toPasswd.extraHeaders.emplace_back("Location", "file:///etc/passwd");
+    FaultRule empty = Body("");
+
+    const std::string bigAttribute(1 << 20, 'A');
+    return {
+        {"Refused", FaultTarget::Refused, Headline::Error, nullptr},
+        {"Status404", FaultTarget::Feed, Headline::Error, Rule(s404)},
+        {"Status500", FaultTarget::Feed, Headline::Error, Rule(s500)},
+        {"Empty200", FaultTarget::Feed, Headline::Error, Rule(empty)},
+        {"DroppedMidBody", FaultTarget::Feed, Headline::Error, Rule(drop)},
+        {"HeadersThenSilence", FaultTarget::Feed, Headline::Error, Rule(silence)},
+        {"Drip", FaultTarget::Feed, Headline::Error, Rule(drip)},
+        {"OneByteChunks", FaultTarget::Feed, Headline::List, Rule(bytes)},
+        {"EndlessChunks", FaultTarget::Feed, Headline::Error, Rule(endless)},
+        {"GzipBomb", FaultTarget::Feed, Headline::Error, Rule(bomb)},
+        {"ShorterThanLength", FaultTarget::Feed, Headline::Error, Rule(shortBody)},
+        {"ManyHeaders", FaultTarget::Feed, Headline::Error, Rule(manyHeaders)},
+        {"HugeHeader", FaultTarget::Feed, Headline::Error, Rule(hugeHeader)},
+        {"RedirectLoop", FaultTarget::Feed, Headline::Error,
+         [](FeedFixture& fx, const std::string& path) {
+             FaultRule loop;
+             loop.status = 302;
+             loop.extraHeaders.emplace_back("Location", fx.Server().BaseUrl() + path);
+             fx.Server().SetRule(path, loop);
+         }},
+        {"RedirectToFile", FaultTarget::Feed, Headline::Error, Rule(toPasswd)},
+        {"NotXml", FaultTarget::Feed, Headline::Error, Serve([] { return "esto { no es xml"; })},
+        {"OtherRoot", FaultTarget::Feed, Headline::Error,
+         Serve([] { return "<raiz><article Title=\"x\"/></raiz>"; })},
+        {"InvalidUtf8", FaultTarget::Feed, Headline::Error, Serve([] {
+             return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><root><article "
+                                "Title=\"mal \xC3\x28 \xFF\xFE\" Link=\"x\xE2\x82\" "
+                                "Description=\"\xED\xA0\x80\"/></root>");
+         })},
+        {"MegabyteAttribute", FaultTarget::Feed, Headline::List, Serve([bigAttribute] {
+             return "<root><article Title=\"" + bigAttribute + "\" Description=\"" + bigAttribute +
+                    "\">" + bigAttribute + "</article></root>";
+         })},
+        {"ManyArticles", FaultTarget::Feed, Headline::List,
+         Serve([] { return "<root>" + Repeat("<article Title=\"t\"/>", 100000) + "</root>"; })},
+        {"GzipCacheFile", FaultTarget::Feed, Headline::Error,
+         [](FeedFixture& fx, const std::string& path) {
+             FaultRule gz = Body(feeds::GzipBomb::Make(1 << 20));
+             fx.Server().SetRule(path, gz);
+         }},
+        {"BillionLaughs", FaultTarget::Feed, Headline::Any, Serve([] {
+             std::string doc = "<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY l0 \"jaja\">";
+             for (int i = 1; i < 10; ++i) {
+                 doc += "<!ENTITY l" + std::to_string(i) + " \"" +
+                        Repeat("&l" + std::to_string(i - 1) + ";", 10) + "\">";
+             }
+             return doc + "]><root><article Title=\"&l9;\">&l9;</article></root>";
+         })},
+        {"ExternalEntity", FaultTarget::Feed, Headline::Any, Serve([] {
+             return "<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY x SYSTEM "
+                    "\"file:///etc/passwd\">]><root><article Title=\"&x;\">&x;</article></root>";
+         })},
+        {"DeepNesting", FaultTarget::Feed, Headline::Any, Serve([] { return Nested(100000); })},
+        {"PictureRefused", FaultTarget::RefusedPicture, Headline::List, nullptr},
+        {"PictureStatus500", FaultTarget::Picture, Headline::List, Rule(s500)},
+        {"PictureSilence", FaultTarget::Picture, Headline::List, Rule(silence)},
+        {"PictureEndless", FaultTarget::Picture, Headline::List, Rule(endless)},
+        {"PictureGzipBomb", FaultTarget::Picture, Headline::List, Rule(bomb)},
+        {"PictureText", FaultTarget::Picture, Headline::List,
+         Serve([] { return "esto no es una foto"; })},
+        {"PictureEmpty", FaultTarget::Picture, Headline::List, Rule(empty)},
+        {"PictureTruncated", FaultTarget::Picture, Headline::List, Serve([] {
+             const std::string jpeg = HostilePictures::PlainJpeg(256);
+             return jpeg.substr(0, jpeg.size() / 2);
+         })},
+        {"PictureManyScans", FaultTarget::Picture, Headline::List,
+         Serve([] { return HostilePictures::ManyScanJpeg(); })},
+        {"PictureCmyk", FaultTarget::OddPicture, Headline::List,
+         Serve([] { return HostilePictures::CmykJpeg(64); })},
+        {"PictureClaimsHugePng", FaultTarget::Picture, Headline::List,
+         Serve([] { return HostilePictures::PngClaiming(100000, 100000); }), "png"},
+        {"PictureClaimsHugeJpeg", FaultTarget::Picture, Headline::List,
+         Serve([] { return HostilePictures::JpegClaiming(65000, 65000); })},
+        {"PictureUrlFile", FaultTarget::PictureUrl, Headline::List, nullptr, "file:///etc/passwd"},
+        {"PictureUrlFtp", FaultTarget::PictureUrl, Headline::List, nullptr,
+         "ftp://127.0.0.1/a.jpg"},
+        {"PictureUrlJavascript", FaultTarget::PictureUrl, Headline::List, nullptr,
+         "javascript:alert(1)"},
+    };
+}
+
+class FaultMatrixTest : public ::testing::TestWithParam<Fault> {};
+
+TEST_P(FaultMatrixTest, EveryScreenKindKeepsAWayOn) {
+    const Fault& fault = GetParam();
+    FaultCells cells(fault.name);
+    ASSERT_TRUE(cells.Ready());
+    cells.WriteHealthyEdition(fault.target, fault.detail);
+    if (fault.apply) {
+        for (const std::string& path : cells.FaultPaths(fault.target)) {
+            fault.apply(cells.Fixture(), path);
+        }
+    }
+    const ProgramRun run = cells.Run(fault.target);
+    cells.ExpectAllCells(run, fault.headline, fault.target);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrixTest, ::testing::ValuesIn(Faults()),
+                         [](const ::testing::TestParamInfo<Fault>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// Links that are not http(s) never reach the network: the article or gallery
+// says it cannot load, and back leads to the section; an empty link is
+// refused by the section itself.
+TEST(FaultLinkTest, LinksOtherThanHttpAreRefusedWithAWayBack) {
+    FaultCells cells("links");
+    ASSERT_TRUE(cells.Ready());
+    cells.WriteHealthyEdition(FaultTarget::Feed);
+    const char* bad[] = {"file:///etc/passwd", "ftp://127.0.0.1/notas/1.xml",
+                         "javascript:alert(1)"};
+    std::string rows;
+    for (const char* link : bad) {
+        rows += std::string("<article Title=\"x\" Link=\"") + link + "\"/>";
+    }
+    cells.Fixture().WriteFeed("mobile/deportes.xml",
+                              "<root>" + rows + "<article Title=\"e\" Link=\"\"/></root>");
+    cells.Fixture().WriteFeed("mobile/fg.xml", "<root>" + rows + "</root>");
+    std::string script = "event 108\nwait 30\n";
+    for (int row = 0; row < 3; ++row) {
+        script += "select " + std::to_string(row) +
+                  "\nwait 10\ndump\nok\nwait 10\ndump\nsoftkey 1\nwait 30\n";
+    }
+    script += "select 3\nwait 10\ndump\nok\nevent 119\nwait 30\n";
+    for (int row = 0; row < 3; ++row) {
+        script += "select " + std::to_string(row) +
+                  "\nwait 10\ndump\nok\nwait 10\ndump\nsoftkey 1\nwait 30\n";
+    }
+    script += "dump\nquit\n";
+    const ProgramRun run = cells.Run(FaultTarget::Feed, script);
+    ASSERT_EQ(run.exitCode, 0) << run.stdErr;
+    ASSERT_EQ(run.dumps.size(), 14u);
+    auto box = [](const std::string& dump) { return JsonText(dump, "text", "\"messageBox\":"); };
+    for (int row = 0; row < 3; ++row) {
+        const std::string& article = run.dumps[static_cast<std::size_t>(row) * 2 + 1];
+        EXPECT_EQ(box(run.dumps[static_cast<std::size_t>(row) * 2]),
+                  "Lo sentimos, pero esta nota no se encuentra disponible po rel momento");
+        EXPECT_NE(article.find("\"name\":\"IDF_FORM_NOTA\""), std::string::npos);
+        EXPECT_NE(article.find("\"text\":\"Atras\",\"enabled\":true"), std::string::npos);
+        const std::string& gallery = run.dumps[7 + static_cast<std::size_t>(row) * 2 + 1];
+        EXPECT_EQ(box(run.dumps[7 + static_cast<std::size_t>(row) * 2]),
+                  "Previous transaction is being processed");
+        EXPECT_NE(gallery.find("\"name\":\"IDF_FORM_FOTOGALERIA\""), std::string::npos);
+        EXPECT_NE(gallery.find("\"text\":\"Atras\",\"enabled\":true"), std::string::npos);
+    }
+    EXPECT_EQ(box(run.dumps[6]), "Lo sentimos, esta nota no esta disponible por el momento.");
+    EXPECT_NE(run.dumps[13].find("\"name\":\"IDF_FORM_SECCION\""), std::string::npos);
+    cells.ExpectNothingOutsideHome();
+}
+
+} // namespace
+} // namespace pregonero::e2e

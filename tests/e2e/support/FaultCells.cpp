@@ -1,0 +1,250 @@
+#include "tests/e2e/support/FaultCells.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "feedserver/HostilePictures.h"
+#include "feedserver/PictureMaker.h"
+
+namespace pregonero::e2e {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* kBackOn = "\"text\":\"Atras\",\"enabled\":true";
+
+bool Has(const std::string& text, const std::string& what) {
+    return text.find(what) != std::string::npos;
+}
+
+int Count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+std::string FormName(const std::string& dump) {
+    return JsonText(dump, "name", "\"form\":");
+}
+
+// A short description of a screen for the matrix's record.
+std::string Describe(const std::string& dump) {
+    std::string state = FormName(dump);
+    const std::string loading = JsonText(dump, "text", "\"name\":\"LabelCargando\"");
+    if (loading != "<absent>") {
+        state += " label \"" + loading + "\"";
+    }
+    if (Has(dump, "\"type\":\"CustomList\"")) {
+        state += " list(" + std::to_string(Count(dump, "\"itemId\":")) + " rows" +
+                 (Has(dump, "\"type\":\"CustomList\",\"name\":\"\",\"bounds\":[0,0,480,618],"
+                            "\"visible\":false")
+                      ? ", hidden"
+                      : "") +
+                 ")";
+    }
+    if (Count(dump, "\"bitmap\":{\"width\"") > 0) {
+        state += " pictures:" + std::to_string(Count(dump, "\"bitmap\":{\"width\""));
+    }
+    if (Has(dump, "\"kind\":\"empty\"")) {
+        state += " empty-slots:" + std::to_string(Count(dump, "\"kind\":\"empty\""));
+    }
+    if (Has(dump, kBackOn)) {
+        state += " back-on";
+    }
+    if (JsonText(dump, "messageBox") != "null") {
+        state += " box \"" + JsonText(dump, "text", "\"messageBox\":") + "\"";
+    }
+    return state;
+}
+
+std::string Feed(const std::string& articles) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>" + articles + "</root>";
+}
+
+} // namespace
+
+FaultCells::FaultCells(const std::string& name) : name_(name), fixture_("fault-" + name) {
+    outside_ = (fs::path(fixture_.Home()).parent_path() / "outside").string();
+    fs::create_directories(outside_);
+    // Small limits through the program's test hook, so stalls end in a second.
+    ::setenv("PREGONERO_STALL_TIMEOUT_MS", "1000", 1);
+    ::setenv("PREGONERO_TOTAL_TIMEOUT_MS", "5000", 1);
+    ::setenv("TMPDIR", outside_.c_str(), 1);
+}
+
+FaultCells::~FaultCells() {
+    ::unsetenv("TMPDIR");
+}
+
+std::string FaultCells::DeadServer() {
+    // A port that was just free: bound, then closed, so connecting is refused.
+    const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 9;
+    if (::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(sock, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    ::close(sock);
+    return "http://127.0.0.1:" + std::to_string(port);
+}
+
+void FaultCells::WriteHealthyEdition(FaultTarget target, const std::string& detail) {
+    const bool urlFault = target == FaultTarget::PictureUrl;
+    extension_ = urlFault ? "jpg" : detail;
+    const std::string pictures =
+        target == FaultTarget::RefusedPicture ? DeadServer() + "/img/" : "{{FEED_SERVER}}/img/";
+    auto picture = [&](const std::string& stem) {
+        return urlFault ? detail : pictures + stem + "." + extension_;
+    };
+    const std::string articles = target == FaultTarget::Refused ? DeadServer() : "{{FEED_SERVER}}";
+    FeedFixture& fx = fixture_;
+    fx.WriteFeed("mobile/2notashome.xml",
+                 Feed("<group Title=\"Portada\"><article Title=\"Portada uno\" PubTime=\"10:00\" "
+                      "Description=\"d\" ImgUrl=\"" +
+                      picture("portada") +
+                      "\"/><article Title=\"Portada dos\" PubTime=\"11:00\"/></group>"));
+    fx.WriteFeed("mobile/mexico.xml",
+                 Feed("<article Title=\"Seccion uno\" ImgUrl=\"" + picture("seccion") +
+                      "\"/><article Title=\"Seccion dos\"/>"));
+    fx.WriteFeed("mobile/deportes.xml",
+                 Feed("<article Title=\"Con liga\" Link=\"" + articles + "/notas/1.xml\"/>"));
+    fx.WriteFeed("mobile/fg.xml",
+                 Feed("<article Title=\"Galeria\" Link=\"" + articles + "/g/1.xml\"/>"));
+    fx.WriteFeed("notas/1.xml", Feed("<article Title=\"Nota\" ImgLink=\"" + picture("nota") +
+                                     "\" ImgDes=\"Pie\"><![CDATA[<p>Texto</p>]]></article>"));
+    fx.WriteFeed("g/1.xml", Feed("<article Title=\"Foto\" ImgUrl=\"" + picture("foto") + "\"/>"));
+    for (const char* stem : {"portada", "seccion", "nota", "foto"}) {
+        const std::string path = std::string("img/") + stem + "." + extension_;
+        if (extension_ == "png") {
+            fx.WriteFeed(path, "");
+            std::string error;
+            feeds::PictureMaker::Write(
+                (fs::path(fx.Home()).parent_path() / "feeds" / path).string(),
+                feeds::PictureMaker::Format::Png, 320, 240, 3, &error);
+        } else {
+            fx.WriteFeed(path, feeds::HostilePictures::PlainJpeg(320));
+        }
+    }
+}
+
+std::vector<std::string> FaultCells::FaultPaths(FaultTarget target) const {
+    if (target == FaultTarget::Feed) {
+        return {"/mobile/2notashome.xml", "/mobile/mexico.xml", "/notas/1.xml", "/g/1.xml"};
+    }
+    if (target == FaultTarget::Picture || target == FaultTarget::OddPicture) {
+        std::vector<std::string> paths;
+        for (const char* stem : {"portada", "seccion", "nota", "foto"}) {
+            paths.push_back(std::string("/img/") + stem + "." + extension_);
+        }
+        return paths;
+    }
+    return {};
+}
+
+std::string FaultCells::WalkScript() {
+    return "wait 30\ndump\noption\ndump\n"
+           "choose Mexico\nwait 30\ndump\noption\ndump\n"
+           "choose Deportes\nwait 30\nselect 0\nwait 30\ndump\nsoftkey 1\nwait 30\ndump\n"
+           "option\nchoose Mas...\nchoose Fotogaleria\nwait 30\nselect 0\nwait 30\ndump\n"
+           "softkey 1\nwait 30\ndump\nquit\n";
+}
+
+ProgramRun FaultCells::Run(FaultTarget target, const std::string& script,
+                           std::vector<std::string> launcher) {
+    // The program runs from a directory of its own, so a stray relative write shows.
+    const std::vector<std::string> inOutside = {"/bin/sh", "-c", "cd \"$0\" && exec \"$@\"",
+                                                outside_};
+    launcher.insert(launcher.end(), inOutside.begin(), inOutside.end());
+    const std::string walk = script.empty() ? WalkScript() : script;
+    ProgramRun run =
+        ProgramRun::Start(fixture_.Home(), fixture_.Server().BaseUrl(), walk, 180, launcher);
+    if (target == FaultTarget::Refused && script.empty()) {
+        // The headline screens get their feeds from the one feed server, so
+        // they meet a refusing server in a run of their own.
+        ProgramRun dead = ProgramRun::Start(fixture_.Home(), DeadServer(),
+                                            "wait 30\ndump\noption\ndump\nchoose Mexico\n"
+                                            "wait 30\ndump\noption\ndump\nquit\n",
+                                            180, launcher);
+        if (dead.exitCode != 0 || dead.dumps.size() != 4 || run.dumps.size() != kDumps) {
+            run.exitCode = dead.exitCode != 0 ? dead.exitCode : -2;
+            run.stdErr += dead.stdErr;
+            return run;
+        }
+        std::copy(dead.dumps.begin(), dead.dumps.end(), run.dumps.begin());
+    }
+    return run;
+}
+
+void FaultCells::ExpectAllCells(const ProgramRun& run, Headline headline,
+                                FaultTarget target) const {
+    ASSERT_EQ(run.exitCode, 0) << name_ << ": " << run.stdErr;
+    ASSERT_EQ(run.dumps.size(), static_cast<std::size_t>(kDumps)) << run.stdErr;
+    const bool pictureFault = target == FaultTarget::Picture || target == FaultTarget::PictureUrl ||
+                              target == FaultTarget::RefusedPicture;
+    const char* screens[] = {"front page", "section", "article", "gallery"};
+    const char* forms[] = {"IDF_FORM_PORTADA", "IDF_FORM_SECCION", "IDF_FORM_NOTA",
+                           "IDF_FORM_FOTOGALERIA"};
+    for (int screen = 0; screen < 4; ++screen) {
+        const std::string& shown = run.dumps[static_cast<std::size_t>(screen) * 2];
+        const std::string& after = run.dumps[static_cast<std::size_t>(screen) * 2 + 1];
+        SCOPED_TRACE(std::string(name_) + " on the " + screens[screen] + ": " + Describe(shown));
+        std::cout << "[cell] " << name_ << " | " << screens[screen] << " | " << Describe(shown)
+                  << "\n";
+        EXPECT_EQ(FormName(shown), forms[screen]);
+        EXPECT_EQ(JsonText(shown, "messageBox"), "null");
+        if (pictureFault) {
+            // The picture slot stays empty and the screen is released all the same.
+            EXPECT_EQ(Count(shown, "\"bitmap\":{\"width\""), 0);
+            EXPECT_GE(Count(shown, "\"kind\":\"empty\""), 1);
+        }
+        if (screen < 2) {
+            const bool list = Has(shown, "\"type\":\"CustomList\"");
+            const std::string label = JsonText(shown, "text", "\"name\":\"LabelCargando\"");
+            if (headline == Headline::List) {
+                EXPECT_TRUE(list);
+                EXPECT_EQ(label, "<absent>");
+            } else if (headline == Headline::Error) {
+                EXPECT_FALSE(list);
+                EXPECT_EQ(label, "Error");
+            } else {
+                EXPECT_TRUE(list != (label == "Error"));
+            }
+            EXPECT_TRUE(Has(after, "\"menu\":{\"shown\":true")) << "the menu must open";
+        } else {
+            EXPECT_TRUE(Has(shown, kBackOn)) << "back must work";
+            EXPECT_EQ(FormName(after), "IDF_FORM_SECCION") << "back must lead to the section";
+        }
+    }
+    ExpectNothingOutsideHome();
+}
+
+void FaultCells::ExpectNothingOutsideHome() const {
+    EXPECT_TRUE(fs::is_empty(outside_)) << "the program wrote into its working directory";
+    for (const auto& entry : fs::recursive_directory_iterator(fixture_.Home())) {
+        const fs::path relative = fs::relative(entry.path(), fixture_.Home());
+        const std::string top = relative.begin()->string();
+        EXPECT_TRUE(top == "Res" || top == "script.txt") << relative;
+        if (entry.is_regular_file()) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::string text((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_FALSE(Has(text, "root:x:0:0")) << "a local file leaked into " << relative;
+        }
+    }
+}
+
+} // namespace pregonero::e2e
