@@ -1,18 +1,23 @@
 #pragma once
 
+#include <functional>
+
 namespace Osp::App {
 class Application;
 } // namespace Osp::App
 
 namespace pregonero::platform {
 
-// Runs the event loop for a started application until it terminates. The
-// front end (window, headless, script driver) provides one; without one the
-// plain loop runs.
+// Runs the event loop for an application until it terminates. The front end
+// (window, terminal, headless, script driver) provides one; without one the
+// plain loop runs. The runner calls `initialize` (the application's
+// OnAppInitializing) once its input, drawing and script are in place, so that
+// a message box the first screen shows can be seen and answered; it runs the
+// loop only when that returns true.
 class AppRunner {
 public:
     virtual ~AppRunner() = default;
-    virtual void Run(Osp::App::Application& app) = 0;
+    virtual void Run(Osp::App::Application& app, const std::function<bool()>& initialize) = 0;
 };
 
 void SetAppRunner(AppRunner* runner);

@@ -51,16 +51,17 @@ result Application::Execute(ApplicationInstanceFactory factory, const Osp::Base:
     gInstance = app.get();
     app->appFrame_ = std::make_unique<AppFrame>();
     AppRegistry registry;
-    result r = E_SUCCESS;
-    if (app->OnAppInitializing(registry)) {
-        if (auto* runner = pregonero::platform::GetAppRunner()) {
-            runner->Run(*app);
-        } else {
-            loop.RunUntil([&app] { return app->terminating_; }, LoopMode::All);
-        }
-    } else {
-        r = E_FAILURE;
+    bool initialized = false;
+    auto initialize = [&] {
+        initialized = app->OnAppInitializing(registry);
+        return initialized;
+    };
+    if (auto* runner = pregonero::platform::GetAppRunner()) {
+        runner->Run(*app, initialize);
+    } else if (initialize()) {
+        loop.RunUntil([&app] { return app->terminating_; }, LoopMode::All);
     }
+    result r = initialized ? E_SUCCESS : E_FAILURE;
     app->OnAppTerminating(registry, false);
     // Forms go first (each told it is terminating), while the application
     // they may point at still exists; nothing queued for them runs after.

@@ -36,6 +36,12 @@ bool Runtime::Exists() {
 }
 
 bool Runtime::Idle(LoopMode mode) const {
+    if (mode == LoopMode::InputOnly) {
+        // Under a modal box nothing but input runs: a transfer that finishes
+        // now is only delivered after the box closes, so waiting for it here
+        // could never end.
+        return !loop_.HasRunnable(mode);
+    }
     return !loop_.HasRunnable(mode) && network_->InFlight() == 0 && decoder_->InFlight() == 0;
 }
 

@@ -32,7 +32,8 @@ public:
     NetworkService& Network() { return *network_; }
     DecodeService& Decoder() { return *decoder_; }
 
-    // No task runnable in `mode` and no transfer or decode in flight.
+    // No task runnable in `mode` and no transfer or decode in flight; under a
+    // modal box (InputOnly), only no input pending.
     bool Idle(LoopMode mode) const;
 
 private:

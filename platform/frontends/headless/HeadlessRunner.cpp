@@ -17,7 +17,7 @@ void HeadlessRunner::RequestStop() {
     gStopRequested.store(true);
 }
 
-void HeadlessRunner::Run(Osp::App::Application& app) {
+void HeadlessRunner::Run(Osp::App::Application& app, const std::function<bool()>& initialize) {
     auto& loop = runtime::Runtime::Get().Loop();
     loop.SetRenderHook([] { FrameRenderer::Render(); });
     loop.SetBetweenTasksHook([this, &app](runtime::LoopMode mode, int& waitMs) {
@@ -27,7 +27,9 @@ void HeadlessRunner::Run(Osp::App::Application& app) {
         }
         return driver_ != nullptr && driver_->Step(mode, waitMs);
     });
-    loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
+    if (initialize()) {
+        loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
+    }
     loop.SetBetweenTasksHook(nullptr);
     loop.SetRenderHook(nullptr);
 }

@@ -11,7 +11,7 @@ class ScriptDriver;
 class HeadlessRunner final : public AppRunner {
 public:
     explicit HeadlessRunner(ScriptDriver* driver) : driver_(driver) {}
-    void Run(Osp::App::Application& app) override;
+    void Run(Osp::App::Application& app, const std::function<bool()>& initialize) override;
 
     // Asks the running application to end; safe from a signal handler.
     static void RequestStop();

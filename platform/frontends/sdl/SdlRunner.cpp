@@ -46,7 +46,7 @@ void SdlRunner::RequestStop() {
     gStopRequested.store(true);
 }
 
-void SdlRunner::Run(Osp::App::Application& app) {
+void SdlRunner::Run(Osp::App::Application& app, const std::function<bool()>& initialize) {
     std::string error;
     auto window = SdlWindow::Open(kTitle, &error);
     if (!window) {
@@ -75,7 +75,9 @@ void SdlRunner::Run(Osp::App::Application& app) {
         return did;
     });
     loop.RequestRedraw();
-    loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
+    if (initialize()) {
+        loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
+    }
     loop.SetBetweenTasksHook(nullptr);
     loop.SetRenderHook(nullptr);
 }

@@ -21,7 +21,7 @@ public:
 
     explicit SdlRunner(ScriptDriver* driver);
     ~SdlRunner() override;
-    void Run(Osp::App::Application& app) override;
+    void Run(Osp::App::Application& app, const std::function<bool()>& initialize) override;
     // True when the window could not be opened (the run ended at once).
     bool Failed() const { return failed_; }
 

@@ -33,7 +33,7 @@ void TerminalRunner::RequestStop() {
     gStopRequested.store(true);
 }
 
-void TerminalRunner::Run(Osp::App::Application& app) {
+void TerminalRunner::Run(Osp::App::Application& app, const std::function<bool()>& initialize) {
     std::string error;
     auto screen = TerminalScreen::Open(&error);
     if (!screen) {
@@ -61,7 +61,9 @@ void TerminalRunner::Run(Osp::App::Application& app) {
         return did;
     });
     loop.RequestRedraw();
-    loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
+    if (initialize()) {
+        loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
+    }
     loop.SetBetweenTasksHook(nullptr);
     loop.SetRenderHook(nullptr);
 }

@@ -17,7 +17,7 @@ public:
     static constexpr int kPollIntervalMs = 10;
 
     explicit TerminalRunner(ScriptDriver* driver) : driver_(driver) {}
-    void Run(Osp::App::Application& app) override;
+    void Run(Osp::App::Application& app, const std::function<bool()>& initialize) override;
     // True when the terminal could not be taken over (the run ended at once).
     bool Failed() const { return failed_; }
 

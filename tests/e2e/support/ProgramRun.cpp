@@ -49,7 +49,8 @@ bool Drain(int out, int err, std::string& outText, std::string& errText,
 
 ProgramRun ProgramRun::Start(const std::string& home, const std::string& feedServer,
                              const std::string& script, int timeoutSeconds,
-                             const std::vector<std::string>& launcher) {
+                             const std::vector<std::string>& launcher,
+                             const std::vector<std::string>& extraArgs) {
     ProgramRun run;
     const std::string scriptPath = home + "/script.txt";
     std::ofstream(scriptPath) << script;
@@ -68,6 +69,7 @@ ProgramRun ProgramRun::Start(const std::string& home, const std::string& feedSer
         if (!feedServer.empty()) {
             args.insert(args.end(), {"--feed-server", feedServer});
         }
+        args.insert(args.end(), extraArgs.begin(), extraArgs.end());
         std::vector<char*> argv;
         for (auto& arg : args) {
             argv.push_back(arg.data());

@@ -16,7 +16,8 @@ struct ProgramRun {
 
     static ProgramRun Start(const std::string& home, const std::string& feedServer,
                             const std::string& script, int timeoutSeconds = 60,
-                            const std::vector<std::string>& launcher = {});
+                            const std::vector<std::string>& launcher = {},
+                            const std::vector<std::string>& extraArgs = {});
 };
 
 } // namespace pregonero::e2e

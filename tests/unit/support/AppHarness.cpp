@@ -51,8 +51,10 @@ ScriptedRunner::~ScriptedRunner() {
     pregonero::platform::SetAppRunner(nullptr);
 }
 
-void ScriptedRunner::Run(Osp::App::Application& app) {
-    body_(app);
+void ScriptedRunner::Run(Osp::App::Application& app, const std::function<bool()>& initialize) {
+    if (initialize()) {
+        body_(app);
+    }
 }
 
 Osp::Ui::Controls::Frame& CurrentFrame() {

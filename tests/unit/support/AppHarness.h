@@ -36,7 +36,7 @@ class ScriptedRunner final : public pregonero::platform::AppRunner {
 public:
     explicit ScriptedRunner(std::function<void(Osp::App::Application&)> body);
     ~ScriptedRunner() override;
-    void Run(Osp::App::Application& app) override;
+    void Run(Osp::App::Application& app, const std::function<bool()>& initialize) override;
 
 private:
     std::function<void(Osp::App::Application&)> body_;
