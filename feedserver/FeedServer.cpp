@@ -69,6 +69,9 @@ bool FeedServer::Start(const std::string& rootDir, int port) {
     auto server = std::make_unique<httplib::Server>();
     server->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
     server->set_keep_alive_max_count(kKeepAliveRequests);
+    // Headers and body go out in separate writes; without this the client's
+    // delayed acknowledgement holds every small response for some 40 ms.
+    server->set_tcp_nodelay(true);
     // httplib also sets SO_REUSEPORT by default, which would let a second
     // server share a busy port and steal half its connections.
     server->set_socket_options([](socket_t sock) {

@@ -69,13 +69,14 @@ public:
 
 private:
     void Launch(int number, const std::string& socket) {
-        const std::string display = ":" + std::to_string(number);
+        char display[16];
+        std::snprintf(display, sizeof display, ":%d", number);
         pid_t pid = ::fork();
         if (pid == 0) {
             int null = ::open("/dev/null", O_WRONLY);
             ::dup2(null, 1);
             ::dup2(null, 2);
-            ::execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1100x1800x24", "-nolisten",
+            ::execlp("Xvfb", "Xvfb", display, "-screen", "0", "1100x1800x24", "-nolisten",
                      "tcp", static_cast<char*>(nullptr));
             ::_exit(127);
         }
