@@ -122,7 +122,8 @@ FeedDocument::Status FeedDocument::LoadMemory(const char* data, std::size_t size
     xmlSetGenericErrorFunc(nullptr, Quiet);
     // No XML_PARSE_NOENT, DTDLOAD, XINCLUDE or HUGE: the parser's own limits
     // on depth and text size stay on, and nothing is fetched or expanded.
-    int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT |
+                  XML_PARSE_NOBLANKS;
     doc_.reset(xmlReadMemory(data, static_cast<int>(size), nullptr, nullptr, options));
     if (!doc_) {
         return Status::NotXml;

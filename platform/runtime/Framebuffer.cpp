@@ -58,8 +58,11 @@ bool Framebuffer::WritePng(const std::string& path, std::string* error) const {
     }
     std::unique_ptr<spng_ctx, SpngDeleter> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
     spng_set_png_file(ctx.get(), file.get());
+    // Screens are mostly runs of flat colour: the SUB filter turns them into
+    // zeros, which the fastest deflate level then matches cheaply. Less data
+    // to compress and write than unfiltered rows: half the file, less time.
     spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 1);
-    spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, SPNG_DISABLE_FILTERING);
+    spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_SUB);
     spng_ihdr ihdr{};
     ihdr.width = kWidth;
     ihdr.height = kHeight;

@@ -65,7 +65,12 @@ void NetworkService::Run() {
         StartTransfers(starts);
         CancelTransfers(cancels);
         multi_.Perform();
-        Harvest();
+        // Removing a finished transfer frees its connection for a queued one;
+        // curl only starts that one inside a perform, so perform again now
+        // instead of sleeping in the poll first.
+        while (Harvest()) {
+            multi_.Perform();
+        }
         multi_.Poll(kIdlePollMs);
     }
     // Detach every handle while the multi handle still exists.
@@ -104,7 +109,8 @@ void NetworkService::CancelTransfers(std::vector<FetchId>& cancels) {
     cancels.clear();
 }
 
-void NetworkService::Harvest() {
+bool NetworkService::Harvest() {
+    bool harvested = false;
     while (CURLMsg* message = multi_.NextMessage()) {
         if (message->msg != CURLMSG_DONE) {
             continue;
@@ -115,10 +121,12 @@ void NetworkService::Harvest() {
         const bool cancelled = transfer->IsCancelled();
         FetchResult result = transfer->Finish(code);
         transfers_.erase(id);
+        harvested = true;
         if (!cancelled) {
             Post(id, std::move(result));
         }
     }
+    return harvested;
 }
 
 void NetworkService::Post(FetchId id, FetchResult&& result) {

@@ -55,7 +55,7 @@ private:
     bool TakeWork(std::vector<Request>& starts, std::vector<FetchId>& cancels);
     void StartTransfers(std::vector<Request>& starts);
     void CancelTransfers(std::vector<FetchId>& cancels);
-    void Harvest();
+    bool Harvest(); // true when a transfer finished
     void Post(FetchId id, FetchResult&& result);
 
     TaskPoster& poster_;
