@@ -2,6 +2,7 @@
 
 #include "platform/app/Application.h"
 #include "platform/driver/FrameRenderer.h"
+#include "platform/driver/ProcessClock.h"
 #include "platform/driver/Snapshot.h"
 #include "platform/runtime/Framebuffer.h"
 #include "platform/runtime/Runtime.h"
@@ -74,8 +75,16 @@ bool ScriptDriver::Step(runtime::LoopMode mode, int& waitMs) {
         state_ = State::Ready;
     }
     if (state_ == State::WaitingIdle) {
-        if (runtime::Runtime::Get().Idle(mode)) {
+        auto& runtime = runtime::Runtime::Get();
+        if (runtime.Idle(mode) && runtime.Loop().RedrawPending() && now < deadline_) {
+            // Idle only counts once the last change is on screen; the loop
+            // renders on its very next turn.
+            waitMs = 0;
+            return false;
+        }
+        if (runtime.Idle(mode)) {
             state_ = State::Ready;
+            idleAtMs_ = ProcessClock::NowMs();
         } else if (now >= deadline_) {
             char reason[96];
             std::snprintf(reason, sizeof reason, "idle not reached within %g s", waitSeconds_);
@@ -158,6 +167,8 @@ void ScriptDriver::Execute(const std::string& raw) {
             return;
         }
         runtime::Runtime::Get().Settings().networkOn.store(arg == "on");
+    } else if (command == "mark") {
+        Mark(arg);
     } else if (command == "dump") {
         Dump(arg);
     } else if (command == "screenshot") {
@@ -187,6 +198,26 @@ void ScriptDriver::StartSleep(const std::string& arg) {
     }
     state_ = State::Sleeping;
     deadline_ = Clock::now() + std::chrono::milliseconds(ms);
+}
+
+void ScriptDriver::Mark(const std::string& arg) {
+    auto space = arg.find_first_of(" \t");
+    std::string label = arg.substr(0, space);
+    std::string when = space == std::string::npos ? std::string() : Trim(arg.substr(space));
+    if (label.empty() || (!when.empty() && when != "idle")) {
+        Fail("mark needs a label and optionally 'idle'");
+        return;
+    }
+    double ms = ProcessClock::NowMs();
+    if (when == "idle") {
+        if (idleAtMs_ < 0) {
+            Fail("mark idle needs a wait before it");
+            return;
+        }
+        ms = idleAtMs_;
+    }
+    std::printf("mark %s %.1f\n", label.c_str(), ms);
+    std::fflush(stdout);
 }
 
 void ScriptDriver::PressKey(int key) {

@@ -36,11 +36,14 @@ private:
     void SendEvent(const std::string& arg);
     void StartWait(const std::string& arg);
     void StartSleep(const std::string& arg);
+    void Mark(const std::string& arg);
 
     std::unique_ptr<ScriptSource> source_;
     State state_ = State::Ready;
     Clock::time_point deadline_;
     double waitSeconds_ = 10;
+    double idleAtMs_ = -1; // when the last `wait` saw idle, on ProcessClock
+
     int lineNumber_ = 0;
     bool failed_ = false;
     bool finished_ = false;

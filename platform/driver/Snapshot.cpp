@@ -1,15 +1,41 @@
 #include "platform/driver/Snapshot.h"
 
+#include "platform/driver/ProcessClock.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Frame.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/OptionMenu.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
 
 namespace pregonero::platform {
 
 using Osp::Ui::Controls::Form;
 using Osp::Ui::Controls::MessageBox;
 using Osp::Ui::Controls::OptionMenu;
+
+namespace {
+
+// Resident memory now, so a script can watch memory while it pages; -1 when
+// the system does not tell.
+long long ResidentKb() {
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr) {
+        return -1;
+    }
+    long long size = 0;
+    long long resident = -1;
+    if (std::fscanf(statm, "%lld %lld", &size, &resident) != 2) {
+        resident = -1;
+    }
+    std::fclose(statm);
+    return resident < 0 ? -1 : resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+} // namespace
 
 std::string Snapshot::Build(const Osp::Ui::Controls::Frame& frame) {
     runtime::JsonWriter json;
@@ -46,6 +72,8 @@ std::string Snapshot::Build(const Osp::Ui::Controls::Frame& frame) {
     } else {
         json.Null();
     }
+    json.Key("ms").Int(std::llround(ProcessClock::NowMs()));
+    json.Key("rssKb").Int(ResidentKb());
     json.EndObject();
     return json.Text();
 }

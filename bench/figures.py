@@ -1,0 +1,237 @@
+#!/usr/bin/env python3
+"""Runs every benchmark of bench/run.sh and prints one line per figure:
+ours, the anchor, the ratio, the goal and whether it is met.
+Usage: figures.py BUILD_DIR FIXTURES NGINX_BASE FEEDS_BASE"""
+import json
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+BUILD, FIX, NGINX, FEEDS = sys.argv[1:5]
+BENCH = os.path.join(BUILD, "bench")
+PROGRAM = os.path.join(BUILD, "app", "pregonero")
+EDITION = os.path.join(FIX, "edition")
+RUNS = int(os.environ.get("PREGONERO_BENCH_RUNS", "7"))
+rows = []
+
+
+def row(figure, ours, anchor, ratio, goal, met, command):
+    rows.append((figure, ours, anchor, ratio, goal, met, command))
+    print("%-40s ours %-14s anchor %-14s ratio %-7s goal %-22s %s" %
+          (figure, ours, anchor, ratio, goal, "met" if met else "NOT MET"), flush=True)
+
+
+def gbench(binary, flt, extra=(), base=None):
+    out = os.path.join(FIX, binary + ".json")
+    cmd = [os.path.join(BENCH, binary), "--benchmark_filter=" + flt,
+           "--benchmark_out=" + out, "--benchmark_out_format=json"] + list(extra)
+    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=dict(os.environ, PREGONERO_BENCH_BASE=base or NGINX))
+    return json.load(open(out))["benchmarks"]
+
+
+def ms(entry):
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[entry["time_unit"]]
+    return entry["real_time"] * scale
+
+
+def runs(benchmarks, prefix):
+    return [b for b in benchmarks if b["name"].startswith(prefix) and b.get("run_type") == "iteration"]
+
+
+def median_of(benchmarks, prefix, key=None):
+    for b in benchmarks:
+        if b["name"].startswith(prefix) and b.get("aggregate_name") == "median":
+            return b[key] if key else ms(b)
+    values = [b[key] if key else ms(b) for b in runs(benchmarks, prefix)]
+    return statistics.median(values)
+
+
+def net():
+    cmd = "PREGONERO_BENCH_BASE=%s/files %s/NetBench" % (NGINX, BENCH)
+    b = gbench("NetBench", ".", base=NGINX + "/files")
+    cold = median_of(b, "BM_FetchCold")
+    warm = median_of(b, "BM_FetchWarm")
+    curl = median_of(b, "BM_CurlParallel")
+    cpu = median_of(b, "BM_FetchCold", "cpu_us_per_transfer")
+    slowest = max(ms(r) for r in runs(b, "BM_FetchCold")) / cold
+    row("HTTP 100x8KB cold (ms)", "%.2f" % cold, "%.2f" % curl, "%.2f" % (cold / curl), "<= 0.5 x curl", cold <= 0.5 * curl, cmd)
+    row("HTTP 100x8KB warm (ms)", "%.2f" % warm, "%.2f" % curl, "%.2f" % (warm / curl), "(report)", True, cmd)
+    row("HTTP client CPU per transfer (us)", "%.1f" % cpu, "-", "-", "<= 40 us", cpu <= 40, cmd)
+    row("HTTP slowest cold run / median", "%.2f" % slowest, "-", "-", "<= 2", slowest <= 2, cmd)
+
+
+def decode():
+    cmd = "%s/DecodeBench" % BENCH
+    b = gbench("DecodeBench", ".")
+    ours = {b2["label"]: ms(b2) for b2 in b if b2["name"].startswith("BM_DecodeOurs") and b2.get("aggregate_name") == "median"}
+    vips = {b2["label"]: ms(b2) for b2 in b if b2["name"].startswith("BM_DecodeVips") and b2.get("aggregate_name") == "median"}
+    for label in ours:
+        o, v = ours[label], vips.get(label, float("nan"))
+        jpeg = "png" not in label
+        row("decode %s (pictures/s)" % label, "%.0f" % (1000 / o), "%.0f" % (1000 / v), "%.2f" % (o / v),
+            "<= 0.5 x libvips time" if jpeg else "(report)", o <= 0.5 * v if jpeg else True, cmd)
+    per_second = median_of(b, "BM_ThumbnailsTwoThreads", "items_per_second")
+    row("thumbnails/s, 64 photos, 2 threads", "%.0f" % per_second, "-", "-", ">= 700/s", per_second >= 700, cmd)
+
+
+def section():
+    cmd = "%s/SectionFeedBench" % BENCH
+    b = gbench("SectionFeedBench", ".")
+    ours, lint = median_of(b, "BM_LoadSeccion"), median_of(b, "BM_XmllintNoout")
+    row("10,000-article section loadSeccion (ms)", "%.1f" % ours, "%.1f" % lint, "%.2f" % (ours / lint), "<= 1 x xmllint", ours <= lint, cmd)
+
+
+def lists():
+    cmd = "%s/ListBench --benchmark_filter='Scroll|Screenshot'" % BENCH
+    b = gbench("ListBench", "Scroll|Screenshot", ["--benchmark_repetitions=3"])
+    cached = median_of(b, "BM_ScrollFrames/10000/1024")
+    naive = median_of(b, "BM_ScrollFrames/10000/1/")
+    small = median_of(b, "BM_ScrollFrames/10/1024")
+    row("scroll frame, 10,000 rows (ms)", "%.3f" % cached, "%.3f" % naive, "%.2f" % (cached / naive),
+        "<= 0.2 ms, <= 0.25 x naive", cached <= 0.2 and cached <= 0.25 * naive, cmd)
+    row("scroll frame 10,000 rows / 10 rows", "%.3f" % cached, "%.3f" % small, "%.2f" % (cached / small),
+        "within 10 %", abs(cached / small - 1) <= 0.10, cmd)
+    shot = median_of(b, "BM_WriteScreenshot")
+    row("screenshot PNG write (ms)", "%.2f" % shot, "-", "-", "<= 4 ms", shot <= 4, cmd)
+    # A fresh process per sample: fonts load once per process.
+    first = statistics.median(median_of(gbench("ListBench", "BM_FirstFrame"), "BM_FirstFrame") for _ in range(RUNS))
+    row("first frame, fonts included (ms)", "%.1f" % first, "-", "-", "<= 40 ms", first <= 40,
+        "%s/ListBench --benchmark_filter=BM_FirstFrame (fresh process, median of %d)" % (BENCH, RUNS))
+
+
+def program(script, extra=(), timed=False):
+    home = tempfile.mkdtemp(prefix="pregonero-bench-home-")
+    path = os.path.join(home, "script")
+    open(path, "w").write(script)
+    cmd = [PROGRAM, "--headless", "--home", home, "--script", path] + list(extra)
+    if timed:
+        cmd = ["/usr/bin/time", "-f", "peakkb %M"] + cmd
+    done = subprocess.run(cmd, capture_output=True, text=True, timeout=120)
+    shutil.rmtree(home, ignore_errors=True)
+    if done.returncode != 0:
+        raise RuntimeError("program failed: " + done.stderr[-500:])
+    marks = {m.group(1): float(m.group(2)) for m in re.finditer(r"^mark (\S+) ([\d.]+)$", done.stdout, re.M)}
+    dumps = [json.loads(l) for l in done.stdout.splitlines() if l.startswith("{")]
+    peak = re.search(r"peakkb (\d+)", done.stderr)
+    return marks, dumps, int(peak.group(1)) if peak else None
+
+
+def timed(fn):
+    values = []
+    for _ in range(RUNS):
+        start = time.perf_counter()
+        fn()
+        values.append((time.perf_counter() - start) * 1000)
+    return statistics.median(values)
+
+
+def curl(urls):
+    config = os.path.join(FIX, "parts.curl")
+    with open(config, "w") as f:
+        for url in urls:
+            f.write('url = "%s"\noutput = "/dev/null"\n' % url)
+    return timed(lambda: subprocess.run(["curl", "-sf", "--no-progress-meter", "--parallel", "--parallel-max", "6", "-K", config], check=True))
+
+
+def xmllint(path):
+    return timed(lambda: subprocess.run(["xmllint", "--noout", path], check=True))
+
+
+def decode_files(side, files):
+    out = subprocess.run([os.path.join(BENCH, "DecodeBench"), "--decode-files", str(side)] + files,
+                         check=True, capture_output=True, text=True)
+    return float(out.stdout.strip())
+
+
+def local(url):
+    return os.path.join(EDITION, url.replace("{{FEED_SERVER}}/", ""))
+
+
+def end_to_end():
+    feed = ["--feed-server", FEEDS]
+    home_xml = os.path.join(EDITION, "mobile", "2notashome.xml")
+    text = open(home_xml, encoding="utf-8").read()
+    pictures = re.findall(r'ImgUrl="([^"]+)"', text)
+    links = re.findall(r'Link="([^"]+)"', text)
+    script = "wait 30\nmark front idle\ndump\nmark select\nselect 1\nwait 30\nmark article idle\nquit\n"
+    fronts, articles = [], []
+    for _ in range(RUNS):
+        marks, dumps, _ = program(script, feed)
+        thumbs = json.dumps(dumps[0]).count('"width": 176')
+        if thumbs != 20:
+            raise RuntimeError("front page shows %d thumbnails, not 20" % thumbs)
+        fronts.append(marks["front"])
+        articles.append(marks["article"] - marks["select"])
+    # The parts alone: fetches with curl from the same server, the parse, the decodes.
+    fetch = curl([FEEDS + "/mobile/2notashome.xml"] + [p.replace("{{FEED_SERVER}}", FEEDS) for p in pictures])
+    parse = xmllint(home_xml)
+    dec = decode_files(176, [local(p) for p in pictures])
+    front = statistics.median(fronts)
+    cmd = "bench/run.sh (script: wait; mark front idle)"
+    row("start to front page, 20 thumbnails (ms)", "%.1f" % front, "%.1f" % (fetch + parse + dec), "%.2f" % (front / (fetch + parse + dec)),
+        "<= 150 ms", front <= 150, cmd)
+    print("    parts: fetch feed + 20 pictures (curl) %.1f ms, parse (xmllint) %.1f ms, 20 decodes to 176 %.1f ms" % (fetch, parse, dec))
+    note = local(links[1])
+    picture = re.search(r'ImgLink="([^"]*)"', open(note, encoding="utf-8").read()).group(1)
+    fetch = curl([links[1].replace("{{FEED_SERVER}}", FEEDS), picture.replace("{{FEED_SERVER}}", FEEDS)])
+    parse = xmllint(note)
+    dec = decode_files(440, [local(picture)])
+    article = statistics.median(articles)
+    row("headline selected to article shown (ms)", "%.1f" % article, "%.1f" % (fetch + parse + dec), "%.2f" % (article / (fetch + parse + dec)),
+        "<= 50 ms", article <= 50, "bench/run.sh (select 1; wait; mark article idle)")
+    print("    parts: fetch article + picture (curl) %.1f ms, parse %.1f ms, decode to 440 %.1f ms" % (fetch, parse, dec))
+    script = "event 119\nwait 30\nselect 0\nwait 30\noption\nmark select\nchoose Siguiente\nwait 30\nmark next idle\nquit\n"
+    nexts = []
+    for _ in range(RUNS):
+        marks, _, _ = program(script, feed)
+        nexts.append(marks["next"] - marks["select"])
+    gallery = open(os.path.join(EDITION, "galerias", "1.xml"), encoding="utf-8").read()
+    second = re.findall(r'ImgUrl="([^"]+)"', gallery)[1]
+    fetch = curl([second.replace("{{FEED_SERVER}}", FEEDS)])
+    dec = decode_files(440, [local(second)])
+    nxt = statistics.median(nexts)
+    row("Siguiente to next photo shown (ms)", "%.1f" % nxt, "%.1f" % (fetch + dec), "%.2f" % (nxt / (fetch + dec)),
+        "<= 30 ms", nxt <= 30, "bench/run.sh (choose Siguiente; wait; mark next idle)")
+    print("    parts: fetch photo (curl) %.1f ms, decode to 440 %.1f ms" % (fetch, dec))
+
+
+def memory():
+    feed = ["--feed-server", FEEDS]
+    empty = statistics.median(program("quit\n", feed, timed=True)[2] for _ in range(3))
+    shown = os.path.join(FIX, "section.json")
+    program("wait 30\nevent 101\nwait 30\ndump %s\nquit\n" % shown, feed)
+    rows = open(shown, encoding="utf-8").read().count('"itemId"')
+    if rows < 10000:
+        raise RuntimeError("the section shows %d rows, not 10,000" % rows)
+    section = statistics.median(program("wait 30\nevent 101\nwait 30\nquit\n", feed, timed=True)[2] for _ in range(3))
+    above = (section - empty) / 1024
+    row("peak RSS, 10,000-headline section (MB)", "%.1f" % (section / 1024), "%.1f" % (empty / 1024), "+%.1f MB" % above,
+        "< 60 MB above empty", above < 60, "bench/run.sh (wait; event 101; wait vs quit at once)")
+    script = "event 119\nwait 30\nselect 0\nwait 30\ndump\n" + "option\nchoose Siguiente\nwait 30\ndump\n" * 19 + "quit\n"
+    _, dumps, peak = program(script, feed, timed=True)
+    rss = [d["rssKb"] for d in dumps]
+    pages = [d for d in dumps if "Foto: 20 de 20" in json.dumps(d, ensure_ascii=False)]
+    growth = (rss[-1] - rss[2]) / 1024
+    row("gallery RSS growth, photo 3 to 20 (MB)", "%.1f" % growth, "%.1f" % (rss[2] / 1024), "-",
+        "flat (<= 2 MB)", growth <= 2 and len(pages) == 1, "bench/run.sh (19 x choose Siguiente; dump rssKb)")
+    print("    gallery rssKb per photo: %s; peak %d KB" % (" ".join(str(r) for r in rss), peak))
+
+
+def main():
+    for part in (net, decode, section, lists, end_to_end, memory):
+        try:
+            part()
+        except Exception as error:  # one broken figure must not hide the others
+            print("%s: FAILED: %s" % (part.__name__, error), flush=True)
+    print("\n| figure | ours | anchor | ratio | goal | met | command |\n| --- | --- | --- | --- | --- | --- | --- |")
+    for r in rows:
+        print("| %s | %s | %s | %s | %s | %s | `%s` |" % (r[0], r[1], r[2], r[3], r[4], "yes" if r[5] else "no", r[6]))
+
+
+if __name__ == "__main__":
+    main()
