@@ -8,6 +8,10 @@ namespace {
 // Enough to overlap a page of thumbnails on one host while staying polite to
 // the feed server; extra transfers queue inside curl and reuse the connections.
 constexpr long kMaxHostConnections = 6;
+// The kept-alive connections curl may hold. Left to itself curl sizes its
+// cache by the transfers in flight, so between two fetches (none in flight)
+// it may close the very connection the next fetch would reuse.
+constexpr long kMaxCachedConnections = 32;
 } // namespace
 
 CurlMulti::CurlMulti() {
@@ -16,6 +20,7 @@ CurlMulti::CurlMulti() {
     if (handle_) {
         curl_multi_setopt(handle_.get(), CURLMOPT_MAX_HOST_CONNECTIONS, kMaxHostConnections);
         curl_multi_setopt(handle_.get(), CURLMOPT_PIPELINING, long{CURLPIPE_NOTHING});
+        curl_multi_setopt(handle_.get(), CURLMOPT_MAXCONNECTS, kMaxCachedConnections);
     }
 }
 
