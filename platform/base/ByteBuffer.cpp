@@ -33,6 +33,9 @@ result ByteBuffer::SetArray(const byte* data, int index, int length) {
     if (length > GetRemaining()) {
         return E_OVERFLOW;
     }
+    if (length == 0) {
+        return E_SUCCESS; // an empty buffer may have no storage to copy into
+    }
     std::memcpy(data_.data() + position_, data + index, static_cast<std::size_t>(length));
     position_ += length;
     return E_SUCCESS;
