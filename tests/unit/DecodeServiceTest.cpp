@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/QueuePoster.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -22,53 +24,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// The test thread plays the event thread and drains this queue itself.
-class EventQueue : public TaskPoster {
-public:
-    void Post(Task task) override {
-        const std::lock_guard lock(mutex_);
-        tasks_.push_back(std::move(task));
-        ready_.notify_all();
-    }
-    std::size_t Queued() {
-        const std::lock_guard lock(mutex_);
-        return tasks_.size();
-    }
-    bool WaitUntilQueued(std::chrono::milliseconds timeout) {
-        std::unique_lock lock(mutex_);
-        return ready_.wait_for(lock, timeout, [this] { return !tasks_.empty(); });
-    }
-    // Runs tasks until done() holds; false when the deadline passed first.
-    bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
-        const auto deadline = Clock::now() + timeout;
-        while (!done()) {
-            if (Clock::now() > deadline) {
-                return false;
-            }
-            if (WaitUntilQueued(10ms)) {
-                RunOne();
-            }
-        }
-        return true;
-    }
-    void RunFor(std::chrono::milliseconds span) {
-        RunUntil([] { return false; }, span);
-    }
-
-private:
-    void RunOne() {
-        Task task;
-        {
-            const std::lock_guard lock(mutex_);
-            task = std::move(tasks_.front());
-            tasks_.pop_front();
-        }
-        task();
-    }
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<Task> tasks_;
-};
+using testing_support::QueuePoster;
 
 class PictureServer {
 public:
@@ -125,7 +81,7 @@ protected:
     }
 
     PictureServer server;
-    EventQueue events;
+    QueuePoster events;
     NetworkService network{events};
     std::map<int, Received> received;
 };
@@ -188,7 +144,7 @@ TEST_F(DecodeServiceTest, CancelledRequestsNeverCallBack) {
     // Cancelled after the body arrived and the result was posted, before it ran.
     const DecodeId late = Ask(service, "/pic.jpg", 2);
     ASSERT_TRUE(events.RunUntil([&] { return network.InFlight() == 0; }));
-    ASSERT_TRUE(events.WaitUntilQueued(5000ms));
+    ASSERT_TRUE(events.WaitForTask(5000ms));
     service.Cancel(late);
     // Cancelled after its callback: nothing happens.
     const DecodeId done = Ask(service, "/pic.jpg", 3);

@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/QueuePoster.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <zlib.h>
@@ -28,49 +30,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Stands in for the event thread: the test thread drains the queue itself.
-class QueuePoster : public TaskPoster {
-public:
-    void Post(Task task) override {
-        const std::lock_guard lock(mutex_);
-        tasks_.push_back(std::move(task));
-        ready_.notify_all();
-    }
-    bool WaitForTask(std::chrono::milliseconds timeout) {
-        std::unique_lock lock(mutex_);
-        return ready_.wait_for(lock, timeout, [this] { return !tasks_.empty(); });
-    }
-    // Runs queued tasks until done() holds; false when the deadline passed first.
-    bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
-        const auto deadline = Clock::now() + timeout;
-        while (!done()) {
-            if (Clock::now() > deadline) {
-                return false;
-            }
-            if (WaitForTask(20ms)) {
-                RunOne();
-            }
-        }
-        return true;
-    }
-    void RunFor(std::chrono::milliseconds span) {
-        RunUntil([] { return false; }, span);
-    }
-
-private:
-    void RunOne() {
-        Task task;
-        {
-            const std::lock_guard lock(mutex_);
-            task = std::move(tasks_.front());
-            tasks_.pop_front();
-        }
-        task();
-    }
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<Task> tasks_;
-};
+using testing_support::QueuePoster;
 
 // cpp-httplib on its own thread, for well-behaved responses. Routes are set
 // before it listens: its handler table is not guarded against later changes.
