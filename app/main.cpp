@@ -54,9 +54,7 @@ bool PrepareSample(const std::string& home, std::string* dir, std::string* error
 }
 
 void OnSignal(int) {
-    pregonero::platform::HeadlessRunner::RequestStop();
-    pregonero::platform::SdlRunner::RequestStop();
-    pregonero::platform::TerminalRunner::RequestStop();
+    pregonero::platform::RequestStop();
 }
 
 } // namespace

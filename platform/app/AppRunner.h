@@ -5,6 +5,9 @@
 namespace Osp::App {
 class Application;
 } // namespace Osp::App
+namespace Osp::Ui::Controls {
+class Frame;
+} // namespace Osp::Ui::Controls
 
 namespace pregonero::platform {
 
@@ -22,5 +25,13 @@ public:
 
 void SetAppRunner(AppRunner* runner);
 AppRunner* GetAppRunner();
+
+// Asks the running application to end, whichever front end runs it; safe
+// from a signal handler. Runners take the request between tasks.
+void RequestStop();
+bool TakeStopRequest();
+
+// The running application's frame, or null when none runs.
+Osp::Ui::Controls::Frame* CurrentFrame();
 
 } // namespace pregonero::platform

@@ -3,10 +3,13 @@
 #include "platform/app/AppRunner.h"
 #include "platform/runtime/Runtime.h"
 
+#include <atomic>
+
 namespace pregonero::platform {
 
 namespace {
 AppRunner* gRunner = nullptr;
+std::atomic<bool> gStopRequested{false};
 } // namespace
 
 void SetAppRunner(AppRunner* runner) {
@@ -14,6 +17,20 @@ void SetAppRunner(AppRunner* runner) {
 }
 AppRunner* GetAppRunner() {
     return gRunner;
+}
+
+void RequestStop() {
+    gStopRequested.store(true);
+}
+
+bool TakeStopRequest() {
+    return gStopRequested.exchange(false);
+}
+
+Osp::Ui::Controls::Frame* CurrentFrame() {
+    auto* app = Osp::App::Application::GetInstance();
+    return app != nullptr && app->GetAppFrame() != nullptr ? app->GetAppFrame()->GetFrame()
+                                                           : nullptr;
 }
 
 } // namespace pregonero::platform

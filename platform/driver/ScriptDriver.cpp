@@ -1,5 +1,6 @@
 #include "platform/driver/ScriptDriver.h"
 
+#include "platform/app/AppRunner.h"
 #include "platform/app/Application.h"
 #include "platform/driver/FrameRenderer.h"
 #include "platform/driver/ProcessClock.h"
@@ -49,12 +50,6 @@ bool ParseDouble(const std::string& text, double& value) {
     } catch (...) {
         return false;
     }
-}
-
-Frame* CurrentFrame() {
-    auto* app = Osp::App::Application::GetInstance();
-    return app != nullptr && app->GetAppFrame() != nullptr ? app->GetAppFrame()->GetFrame()
-                                                           : nullptr;
 }
 
 } // namespace

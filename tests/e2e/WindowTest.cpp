@@ -76,8 +76,8 @@ private:
             int null = ::open("/dev/null", O_WRONLY);
             ::dup2(null, 1);
             ::dup2(null, 2);
-            ::execlp("Xvfb", "Xvfb", display, "-screen", "0", "1100x1800x24", "-nolisten",
-                     "tcp", static_cast<char*>(nullptr));
+            ::execlp("Xvfb", "Xvfb", display, "-screen", "0", "1100x1800x24", "-nolisten", "tcp",
+                     static_cast<char*>(nullptr));
             ::_exit(127);
         }
         if (pid < 0) {

@@ -9,19 +9,11 @@
 
 namespace pregonero::platform {
 
-namespace {
-std::atomic<bool> gStopRequested{false};
-} // namespace
-
-void HeadlessRunner::RequestStop() {
-    gStopRequested.store(true);
-}
-
 void HeadlessRunner::Run(Osp::App::Application& app, const std::function<bool()>& initialize) {
     auto& loop = runtime::Runtime::Get().Loop();
     loop.SetRenderHook([] { FrameRenderer::Render(); });
     loop.SetBetweenTasksHook([this, &app](runtime::LoopMode mode, int& waitMs) {
-        if (gStopRequested.exchange(false)) {
+        if (TakeStopRequest()) {
             app.Terminate();
             return true;
         }

@@ -13,9 +13,6 @@ public:
     explicit HeadlessRunner(ScriptDriver* driver) : driver_(driver) {}
     void Run(Osp::App::Application& app, const std::function<bool()>& initialize) override;
 
-    // Asks the running application to end; safe from a signal handler.
-    static void RequestStop();
-
 private:
     ScriptDriver* driver_;
 };

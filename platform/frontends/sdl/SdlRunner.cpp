@@ -23,14 +23,6 @@ using Osp::Ui::Controls::Frame;
 
 namespace {
 
-std::atomic<bool> gStopRequested{false};
-
-Frame* AppFrameNow() {
-    auto* app = Osp::App::Application::GetInstance();
-    return app != nullptr && app->GetAppFrame() != nullptr ? app->GetAppFrame()->GetFrame()
-                                                           : nullptr;
-}
-
 double NowMs() {
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
@@ -38,13 +30,9 @@ double NowMs() {
 
 } // namespace
 
-SdlRunner::SdlRunner(ScriptDriver* driver) : driver_(driver), router_(AppFrameNow) {}
+SdlRunner::SdlRunner(ScriptDriver* driver) : driver_(driver), router_(CurrentFrame) {}
 
 SdlRunner::~SdlRunner() = default;
-
-void SdlRunner::RequestStop() {
-    gStopRequested.store(true);
-}
 
 void SdlRunner::Run(Osp::App::Application& app, const std::function<bool()>& initialize) {
     std::string error;
@@ -62,7 +50,7 @@ void SdlRunner::Run(Osp::App::Application& app, const std::function<bool()>& ini
         window->Show(runtime.Screen().Data(), runtime.Screen().Stride());
     });
     loop.SetBetweenTasksHook([this, &app, &window](runtime::LoopMode mode, int& waitMs) {
-        if (gStopRequested.exchange(false)) {
+        if (TakeStopRequest()) {
             app.Terminate();
             return true;
         }
@@ -136,7 +124,7 @@ void SdlRunner::PostKey(int sdlKeycode, bool repeat) {
     }
     runtime::Runtime::Get().Loop().Post(
         [key = *key] {
-            if (Frame* frame = AppFrameNow()) {
+            if (Frame* frame = CurrentFrame()) {
                 ui::ScreenComposer::HandleKey(*frame, key);
             }
         },

@@ -25,9 +25,6 @@ public:
     // True when the window could not be opened (the run ended at once).
     bool Failed() const { return failed_; }
 
-    // Asks the running application to end; safe from a signal handler.
-    static void RequestStop();
-
 private:
     enum class PointerKind { Press, Move, Release, Wheel };
 

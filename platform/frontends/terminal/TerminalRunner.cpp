@@ -17,22 +17,6 @@ namespace pregonero::platform {
 
 using Osp::Ui::Controls::Frame;
 
-namespace {
-
-std::atomic<bool> gStopRequested{false};
-
-Frame* AppFrameNow() {
-    auto* app = Osp::App::Application::GetInstance();
-    return app != nullptr && app->GetAppFrame() != nullptr ? app->GetAppFrame()->GetFrame()
-                                                           : nullptr;
-}
-
-} // namespace
-
-void TerminalRunner::RequestStop() {
-    gStopRequested.store(true);
-}
-
 void TerminalRunner::Run(Osp::App::Application& app, const std::function<bool()>& initialize) {
     std::string error;
     auto screen = TerminalScreen::Open(&error);
@@ -49,7 +33,7 @@ void TerminalRunner::Run(Osp::App::Application& app, const std::function<bool()>
         Draw(*screen);
     });
     loop.SetBetweenTasksHook([this, &app, &screen](runtime::LoopMode mode, int& waitMs) {
-        if (gStopRequested.exchange(false)) {
+        if (TakeStopRequest()) {
             app.Terminate();
             return true;
         }
@@ -69,7 +53,7 @@ void TerminalRunner::Run(Osp::App::Application& app, const std::function<bool()>
 }
 
 void TerminalRunner::Draw(TerminalScreen& screen) {
-    const Frame* frame = AppFrameNow();
+    const Frame* frame = CurrentFrame();
     if (frame == nullptr) {
         return;
     }
@@ -90,7 +74,7 @@ bool TerminalRunner::Pump(Osp::App::Application& app, TerminalScreen& screen) {
         case TerminalInput::Kind::Key:
             runtime::Runtime::Get().Loop().Post(
                 [key = input->key] {
-                    if (Frame* frame = AppFrameNow()) {
+                    if (Frame* frame = CurrentFrame()) {
                         ui::ScreenComposer::HandleKey(*frame, key);
                     }
                 },

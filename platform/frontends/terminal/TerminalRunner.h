@@ -21,9 +21,6 @@ public:
     // True when the terminal could not be taken over (the run ended at once).
     bool Failed() const { return failed_; }
 
-    // Asks the running application to end; safe from a signal handler.
-    static void RequestStop();
-
 private:
     bool Pump(Osp::App::Application& app, TerminalScreen& screen);
     void Draw(TerminalScreen& screen);
