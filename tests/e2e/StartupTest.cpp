@@ -6,6 +6,7 @@
 #include <spng.h>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -44,22 +46,31 @@ protected:
     // Runs the reader with `args` and no script; standard error is kept.
     Outcome RunWith(const std::vector<std::string>& args) {
         std::string errPath = root_ + "/stderr.txt";
+        // Made before the fork: the child may only make async-signal-safe calls.
+        std::vector<char*> argv{const_cast<char*>(PREGONERO_BINARY)};
+        for (const auto& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            std::string_view text(*entry);
+            if (text.rfind("DISPLAY=", 0) != 0 && text.rfind("WAYLAND_DISPLAY=", 0) != 0) {
+                envp.push_back(*entry);
+            }
+        }
+        envp.push_back(nullptr);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
         pid_t pid = fork();
         if (pid == 0) {
-            std::FILE* err = std::freopen(errPath.c_str(), "w", stderr);
-            std::FILE* out = std::freopen("/dev/null", "w", stdout);
-            (void)err;
-            (void)out;
-            unsetenv("DISPLAY");
-            unsetenv("WAYLAND_DISPLAY");
-            std::vector<char*> argv{const_cast<char*>(PREGONERO_BINARY)};
-            for (const auto& a : args) {
-                argv.push_back(const_cast<char*>(a.c_str()));
-            }
-            argv.push_back(nullptr);
-            execv(PREGONERO_BINARY, argv.data());
+            dup2(err, 2);
+            dup2(null, 1);
+            execve(PREGONERO_BINARY, argv.data(), envp.data());
             _exit(127);
         }
+        close(err);
+        close(null);
         int status = 0;
         waitpid(pid, &status, 0);
         std::ifstream in(errPath);

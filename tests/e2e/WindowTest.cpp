@@ -15,6 +15,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -106,29 +107,47 @@ public:
         fs::create_directories(home);
         const std::string scriptPath = home + "/script.txt";
         std::ofstream(scriptPath) << script;
+        // The environment is made before the fork: between fork and exec the
+        // child may only make async-signal-safe calls (the feed server's
+        // threads may hold the allocator's lock).
+        std::vector<std::string> env;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            std::string_view text(*entry);
+            if (text.rfind("WAYLAND_DISPLAY=", 0) != 0 &&
+                text.rfind("PREGONERO_FEED_SERVER=", 0) != 0 && text.rfind("DISPLAY=", 0) != 0) {
+                env.emplace_back(text);
+            }
+        }
+        if (!display.empty()) {
+            env.push_back("DISPLAY=" + display);
+            // The X and GL driver stack loaded for a window keeps memory of its
+            // own to the end and unloads modules the leak checker then cannot
+            // name; our own leaks are checked by the headless runs.
+            env.push_back("LSAN_OPTIONS=detect_leaks=0");
+        }
+        std::vector<char*> envp;
+        for (auto& entry : env) {
+            envp.push_back(entry.data());
+        }
+        envp.push_back(nullptr);
+        std::string binary = PREGONERO_BINARY;
+        std::string homeArg = home;
+        std::string scriptArg = scriptPath;
+        std::string homeFlag = "--home";
+        std::string scriptFlag = "--script";
+        char* argv[] = {binary.data(),     homeFlag.data(),  homeArg.data(),
+                        scriptFlag.data(), scriptArg.data(), nullptr};
+        int err = ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
         pid_ = ::fork();
         if (pid_ == 0) {
-            int err = ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(err, 2);
-            int null = ::open("/dev/null", O_WRONLY);
             ::dup2(null, 1);
-            ::unsetenv("WAYLAND_DISPLAY");
-            ::unsetenv("PREGONERO_FEED_SERVER");
-            if (!display.empty()) {
-                // The X and GL driver stack loaded for a window keeps memory of
-                // its own to the end and unloads modules the leak checker then
-                // cannot name; our own leaks are checked by the headless runs.
-                ::setenv("LSAN_OPTIONS", "detect_leaks=0", 1);
-            }
-            if (display.empty()) {
-                ::unsetenv("DISPLAY");
-            } else {
-                ::setenv("DISPLAY", display.c_str(), 1);
-            }
-            ::execl(PREGONERO_BINARY, PREGONERO_BINARY, "--home", home.c_str(), "--script",
-                    scriptPath.c_str(), static_cast<char*>(nullptr));
+            ::execve(argv[0], argv, envp.data());
             ::_exit(127);
         }
+        ::close(err);
+        ::close(null);
     }
     ~Reader() {
         if (pid_ > 0 && exitCode_ == kRunning) {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 namespace pregonero::e2e {
 
@@ -59,24 +60,33 @@ ProgramRun ProgramRun::Start(const std::string& home, const std::string& feedSer
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
         return run;
     }
+    // Everything the child needs is made before the fork: between fork and
+    // exec only async-signal-safe calls are allowed, since another thread of
+    // this process (the feed server's) may hold the allocator's lock.
+    std::vector<std::string> args = launcher;
+    args.insert(args.end(),
+                {PREGONERO_BINARY, "--headless", "--home", home, "--script", scriptPath});
+    if (!feedServer.empty()) {
+        args.insert(args.end(), {"--feed-server", feedServer});
+    }
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    std::vector<char*> argv;
+    for (auto& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (std::string_view(*entry).rfind("PREGONERO_FEED_SERVER=", 0) != 0) {
+            envp.push_back(*entry);
+        }
+    }
+    envp.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
-        std::vector<std::string> args = launcher;
-        args.insert(args.end(),
-                    {PREGONERO_BINARY, "--headless", "--home", home, "--script", scriptPath});
-        if (!feedServer.empty()) {
-            args.insert(args.end(), {"--feed-server", feedServer});
-        }
-        args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-        std::vector<char*> argv;
-        for (auto& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        ::unsetenv("PREGONERO_FEED_SERVER");
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(out[1]);
