@@ -114,7 +114,8 @@ public:
         for (char** entry = environ; *entry != nullptr; ++entry) {
             std::string_view text(*entry);
             if (text.rfind("WAYLAND_DISPLAY=", 0) != 0 &&
-                text.rfind("PREGONERO_FEED_SERVER=", 0) != 0 && text.rfind("DISPLAY=", 0) != 0) {
+                text.rfind("PREGONERO_FEED_SERVER=", 0) != 0 && text.rfind("DISPLAY=", 0) != 0 &&
+                (display.empty() || text.rfind("LSAN_OPTIONS=", 0) != 0)) {
                 env.emplace_back(text);
             }
         }
