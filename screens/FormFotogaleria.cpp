@@ -14,6 +14,7 @@
 #include "net/ImageLoader.h"
 #include "net/PictureRequest.h"
 #include "rows/Foto.h"
+#include "screens/GalleryFeed.h"
 #include "platform/app/Application.h"
 
 using namespace Osp::App;
@@ -177,25 +178,18 @@ void FormFotogaleria::loadFotogaleria(char* path) {
     }
     photos = new Collection::ArrayList();
     photos->Construct(10);
-    int n = 0;
     int withPicture = 0;
-    for (FeedElement child = doc.Root().FirstChildElement(); child; child = child.NextElement()) {
-        if (!child.IsNamed("article")) {
-            continue;
-        }
+    for (GalleryFeed::Record& photo : GalleryFeed::Read(doc.Root())) {
         auto* record = new Collection::ArrayList();
         record->Construct(10);
         ++photoCount;
-        auto* imgUrl = new String(child.Attribute("ImgUrl"));
-        auto* id = new String(L"IDFOTOGALERIA");
-        id->Append(++n);
-        if (!imgUrl->IsEmpty()) {
+        if (!photo.imgUrl.IsEmpty()) {
             ++withPicture;
         }
-        record->Add(*new String(child.Attribute("Title")));
-        record->Add(*imgUrl);
-        record->Add(*new String(child.Attribute("ImgDes")));
-        record->Add(*id);
+        record->Add(*new String(std::move(photo.title)));
+        record->Add(*new String(std::move(photo.imgUrl)));
+        record->Add(*new String(std::move(photo.imgDes)));
+        record->Add(*new String(std::move(photo.id)));
         photos->Add(*record);
     }
     ImageLoader::ARTICLES_WITH_IMG = withPicture;

@@ -14,7 +14,6 @@
 #include "net/ImageLoader.h"
 #include "net/PictureRequest.h"
 #include "rows/Articulo.h"
-#include "screens/ArticleCleanup.h"
 #include "nav/FormMgr.h"
 #include "platform/app/Application.h"
 
@@ -128,8 +127,8 @@ void FormNota::loadNota(char* path) {
     Picture picture = Picture::None;
     ImageLoader::ARTICLES_WITH_IMG = 0;
     ImageLoader::ARTICLES_PROCESSED = 0;
-    for (FeedElement child = doc.Root().FirstChildElement(); child; child = child.NextElement()) {
-        if (child.IsNamed("article") && AddArticle(child, n) == Picture::Requested) {
+    for (const ArticleFeed::Record& article : ArticleFeed::Read(doc.Root())) {
+        if (AddArticle(article, n) == Picture::Requested) {
             picture = Picture::Requested;
         }
     }
@@ -143,27 +142,23 @@ void FormNota::loadNota(char* path) {
     }
 }
 
-FormNota::Picture FormNota::AddArticle(const FeedElement& article, int& n) {
-    String body = article.FirstChildText();
-    ArticleCleanup::Apply(body);
+FormNota::Picture FormNota::AddArticle(const ArticleFeed::Record& article, int& n) {
     ++n;
     String id(L"IDNOTA");
     id.Append(n);
-    String imgLink = article.Attribute("ImgLink");
     std::unique_ptr<Articulo> row(new Articulo());
-    result r =
-        row->Construct(article.Attribute("Title"), article.Attribute("Author"),
-                       article.Attribute("PubDate"), article.Attribute("PubTime"), imgLink,
-                       article.Attribute("ImgDes"), body, id, GetBounds().width, body.GetLength());
+    result r = row->Construct(article.title, article.author, article.pubDate, article.pubTime,
+                              article.imgLink, article.imgDes, article.body, id, GetBounds().width,
+                              article.body.GetLength());
     if (IsFailed(r) || IsFailed(list->AddItem(*row, n))) {
         return Picture::None;
     }
     Articulo* added = row.release();
-    if (imgLink.IsEmpty()) {
+    if (article.imgLink.IsEmpty()) {
         return Picture::None;
     }
     ++n; // a pictured article takes two numbers
-    return RequestPicture(added, imgLink);
+    return RequestPicture(added, article.imgLink);
 }
 
 FormNota::Picture FormNota::RequestPicture(Articulo* row, const String& imgLink) {

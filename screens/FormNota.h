@@ -10,8 +10,8 @@
 #include "platform/ui/CustomList.h"
 #include "platform/ui/Label.h"
 #include "net/ImageLoaderSet.h"
+#include "screens/ArticleFeed.h"
 
-class FeedElement;
 class Articulo;
 
 // One article, opened from a headline; back returns to where it came from.
@@ -73,7 +73,7 @@ private:
     // The article cannot arrive any more: let the user move on.
     void EnableBack();
     // One "article" element as one row; n is the running row number.
-    Picture AddArticle(const FeedElement& article, int& n);
+    Picture AddArticle(const ArticleFeed::Record& article, int& n);
     Picture RequestPicture(Articulo* row, const Osp::Base::String& imgLink);
     void Reveal();
 

@@ -35,31 +35,6 @@ Label* AddLabel(Osp::Ui::Controls::Form& form, const Rectangle& bounds, const St
     return label;
 }
 
-HeadlineList::Record ReadArticle(const FeedElement& article, bool withPubTime, const String& id) {
-    HeadlineList::Record record;
-    record.title = article.Attribute("Title");
-    record.link = article.Attribute("Link");
-    if (withPubTime) {
-        record.pubTime = article.Attribute("PubTime");
-    }
-    record.imgUrl = article.Attribute("ImgUrl");
-    record.description = article.Attribute("Description");
-    record.id = id;
-    return record;
-}
-
-void ReadArticles(FeedElement parent, bool withPubTime, const wchar_t* prefix,
-                  std::vector<HeadlineList::Record>& records) {
-    for (FeedElement e = parent.FirstChildElement(); e; e = e.NextElement()) {
-        if (!e.IsNamed("article")) {
-            continue;
-        }
-        String id(prefix);
-        id.Append(static_cast<int>(records.size()) + 1);
-        records.push_back(ReadArticle(e, withPubTime, id));
-    }
-}
-
 } // namespace
 
 Label* HeadlineList::AddLabels(Osp::Ui::Controls::Form& form, const String& headerText,
@@ -73,25 +48,6 @@ Label* HeadlineList::AddLabels(Osp::Ui::Controls::Form& form, const String& head
     return loading;
 }
 
-std::vector<HeadlineList::Record> HeadlineList::Read(FeedElement root, FeedLayout layout) {
-    std::vector<Record> records;
-    if (layout == FeedLayout::Section) {
-        ReadArticles(root, true, L"IDSECCION", records);
-        return records;
-    }
-    for (FeedElement group = root.FirstChildElement(); group; group = group.NextElement()) {
-        if (!group.IsNamed("group")) {
-            continue;
-        }
-        const String title = group.Attribute("Title");
-        if (title.IsEmpty() || title.Equals(L"Portada", false)) {
-            // Untitled groups carry no publication times worth showing.
-            ReadArticles(group, !title.IsEmpty(), L"IDPORTADA", records);
-        }
-    }
-    return records;
-}
-
 bool HeadlineList::Load(const HeadlineScreen& screen, const char* fileName, FeedLayout layout) {
     if (screen.customList != nullptr) {
         return true; // one feed per screen: a second body changes nothing
@@ -100,9 +56,9 @@ bool HeadlineList::Load(const HeadlineScreen& screen, const char* fileName, Feed
     if (document.Load(fileName) != FeedDocument::Status::Ok) {
         return false;
     }
-    const std::vector<Record> records = Read(document.Root(), layout);
+    const std::vector<HeadlineFeed::Record> records = HeadlineFeed::Read(document.Root(), layout);
     int withImg = 0;
-    for (const Record& record : records) {
+    for (const HeadlineFeed::Record& record : records) {
         withImg += record.imgUrl.IsEmpty() ? 0 : 1;
     }
     ImageLoader::ARTICLES_WITH_IMG = withImg;
@@ -114,7 +70,7 @@ bool HeadlineList::Load(const HeadlineScreen& screen, const char* fileName, Feed
     list->Construct(Rectangle(0, kHeaderHeight, width, height - kHeaderHeight),
                     Osp::Ui::Controls::CUSTOM_LIST_STYLE_NORMAL, true);
     screen.customList = list;
-    for (const Record& record : records) {
+    for (const HeadlineFeed::Record& record : records) {
         AddRow(screen, record);
     }
     list->AddCustomItemEventListener(screen.listener);
@@ -125,7 +81,7 @@ bool HeadlineList::Load(const HeadlineScreen& screen, const char* fileName, Feed
     return true;
 }
 
-void HeadlineList::AddRow(const HeadlineScreen& screen, const Record& record) {
+void HeadlineList::AddRow(const HeadlineScreen& screen, const HeadlineFeed::Record& record) {
     const bool wantsPicture = !record.imgUrl.IsEmpty();
     auto row = std::make_unique<ResultadosItem>();
     if (row->Construct(record.title, record.pubTime, record.description, record.imgUrl, record.link,

@@ -1,23 +1,15 @@
 #pragma once
 
-#include "net/FeedDocument.h"
 #include "net/ImageLoaderSet.h"
 #include "platform/base/String.h"
 #include "platform/ui/CustomList.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/ICustomItemEventListener.h"
 #include "platform/ui/Label.h"
-
-#include <vector>
+#include "screens/HeadlineFeed.h"
 
 class FormPortada;
 class FormSeccion;
-
-// Which of the two headline feeds a file holds.
-enum class FeedLayout {
-    FrontPage, // articles inside "group" elements titled "Portada" or untitled
-    Section,   // articles straight under the root
-};
 
 // What a headline screen lends to the code that fills it. Exactly one of
 // formPortada and formSeccion is set: it is the screen the loaders reveal.
@@ -34,16 +26,6 @@ struct HeadlineScreen {
 // screens, which differ only in the walk and the id prefix.
 class HeadlineList {
 public:
-    // One article as read, fields in feed order.
-    struct Record {
-        Osp::Base::String title;
-        Osp::Base::String link;
-        Osp::Base::String pubTime;
-        Osp::Base::String imgUrl;
-        Osp::Base::String description;
-        Osp::Base::String id;
-    };
-
     static constexpr int kHeaderHeight = 50;
     static constexpr int kThumbnailSide = 176;
 
@@ -52,13 +34,11 @@ public:
     static Osp::Ui::Controls::Label* AddLabels(Osp::Ui::Controls::Form& form,
                                                const Osp::Base::String& headerText,
                                                const Osp::Base::String& headerName);
-    // The articles of a feed whose root is `root`, in document order.
-    static std::vector<Record> Read(FeedElement root, FeedLayout layout);
     // Reads `fileName`, builds the list and asks for the thumbnails; the list
     // is shown at once when no picture is awaited. False when the file is not
     // a usable feed: nothing was built.
     static bool Load(const HeadlineScreen& screen, const char* fileName, FeedLayout layout);
 
 private:
-    static void AddRow(const HeadlineScreen& screen, const Record& record);
+    static void AddRow(const HeadlineScreen& screen, const HeadlineFeed::Record& record);
 };
