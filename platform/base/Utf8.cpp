@@ -46,30 +46,38 @@ bool DecodeOne(std::string_view s, std::size_t i, char32_t& cp, std::size_t& len
     return cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
 }
 
-void AppendUtf16(std::u16string& out, char32_t cp) {
-    if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
-    } else {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    }
-}
-
+// Writes through a pointer into room sized up front: no sequence yields more
+// UTF-16 units than it has bytes, so `utf8.size()` units always suffice.
 template <bool Strict> bool Convert(std::string_view utf8, std::u16string& out) {
-    out.reserve(utf8.size());
+    const std::size_t start = out.size();
+    out.resize(start + utf8.size());
+    char16_t* next = out.data() + start;
     for (std::size_t i = 0; i < utf8.size();) {
+        const auto b0 = static_cast<unsigned char>(utf8[i]);
+        if (b0 < 0x80) { // most feed text is ASCII
+            *next++ = b0;
+            ++i;
+            continue;
+        }
         char32_t cp = 0;
         std::size_t length = 0;
-        if (DecodeOne(utf8, i, cp, length)) {
-            AppendUtf16(out, cp);
-        } else if (Strict) {
-            return false;
+        if (!DecodeOne(utf8, i, cp, length)) {
+            if (Strict) {
+                out.resize(start);
+                return false;
+            }
+            cp = kReplacement;
+        }
+        if (cp < 0x10000) {
+            *next++ = static_cast<char16_t>(cp);
         } else {
-            AppendUtf16(out, kReplacement);
+            cp -= 0x10000;
+            *next++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *next++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
         }
         i += length;
     }
+    out.resize(static_cast<std::size_t>(next - out.data()));
     return true;
 }
 
