@@ -1,13 +1,15 @@
 #include "net/FeedDocument.h"
 
-#include "platform/base/StringUtil.h"
+#include "platform/base/Utf8.h"
 #include "platform/io/File.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
 #include <fstream>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -22,12 +24,35 @@ xmlNode* SkipToElement(xmlNode* node) {
     return node;
 }
 
-Osp::Base::String FromUtf8(const std::string& utf8) {
-    Osp::Base::String out;
-    if (Osp::Base::Utility::StringUtil::Utf8ToString(utf8.c_str(), out) != E_SUCCESS) {
-        return Osp::Base::String();
+// Text that is not valid UTF-8 reads as empty, as StringUtil::Utf8ToString
+// refuses it.
+Osp::Base::String FromUtf8(std::string_view utf8) {
+    auto converted = pregonero::text::Utf8ToUtf16Strict(utf8);
+    return converted ? Osp::Base::String(std::move(*converted)) : Osp::Base::String();
+}
+
+std::string_view TextOf(const xmlNode* node) {
+    return reinterpret_cast<const char*>(node->content);
+}
+
+struct ContextDeleter {
+    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
+};
+
+// One parser per thread, reused: its name dictionary already holds the
+// element and attribute names of the feeds read before, so a new feed neither
+// builds a dictionary nor interns them again. Hostile feeds full of distinct
+// names cannot grow it for ever: past a bound the parser is replaced.
+xmlParserCtxt* ReusableContext() {
+    constexpr int kMaxNames = 4096;
+    thread_local std::unique_ptr<xmlParserCtxt, ContextDeleter> context;
+    if (context && xmlDictSize(context->dict) > kMaxNames) {
+        context.reset();
     }
-    return out;
+    if (!context) {
+        context.reset(xmlNewParserCtxt());
+    }
+    return context.get();
 }
 
 // Libxml2's own error reporting would go to stderr; feeds are untrusted and
@@ -49,11 +74,16 @@ Osp::Base::String FeedElement::Attribute(const char* name) const {
             xmlStrcmp(attr->name, reinterpret_cast<const xmlChar*>(name)) != 0) {
             continue;
         }
+        const xmlNode* first = attr->children;
+        if (first != nullptr && first->next == nullptr && first->type == XML_TEXT_NODE &&
+            first->content != nullptr) {
+            return FromUtf8(TextOf(first)); // the usual value: one run of text, no copy
+        }
         // Only literal text: an entity reference is skipped, never expanded.
         std::string value;
-        for (xmlNode* part = attr->children; part != nullptr; part = part->next) {
+        for (const xmlNode* part = first; part != nullptr; part = part->next) {
             if (part->type == XML_TEXT_NODE && part->content != nullptr) {
-                value += reinterpret_cast<const char*>(part->content);
+                value += TextOf(part);
             }
         }
         return FromUtf8(value);
@@ -70,7 +100,7 @@ Osp::Base::String FeedElement::FirstChildText() const {
         first->content == nullptr) {
         return Osp::Base::String();
     }
-    return FromUtf8(reinterpret_cast<const char*>(first->content));
+    return FromUtf8(TextOf(first));
 }
 
 FeedElement FeedElement::FirstChildElement() const {
@@ -124,7 +154,11 @@ FeedDocument::Status FeedDocument::LoadMemory(const char* data, std::size_t size
     // on depth and text size stay on, and nothing is fetched or expanded.
     int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT |
                   XML_PARSE_NOBLANKS;
-    doc_.reset(xmlReadMemory(data, static_cast<int>(size), nullptr, nullptr, options));
+    xmlParserCtxt* context = ReusableContext();
+    if (context == nullptr) {
+        return Status::NotXml; // out of memory: nothing could be read
+    }
+    doc_.reset(xmlCtxtReadMemory(context, data, static_cast<int>(size), nullptr, nullptr, options));
     if (!doc_) {
         return Status::NotXml;
     }

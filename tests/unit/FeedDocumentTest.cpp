@@ -109,3 +109,38 @@ TEST(FeedDocumentTest, HostileDocumentsAreRefusedOrInert) {
     }
     EXPECT_EQ(Parse(deep, nested), FeedDocument::Status::NotXml);
 }
+
+TEST(FeedDocumentTest, ParserReuseKeepsEveryDocumentWholeAndIndependent) {
+    // A document kept while later ones are parsed, one of them so full of
+    // distinct names that the parser is replaced: its names must stay readable.
+    FeedDocument kept;
+    ASSERT_EQ(Parse(kept, "<root><article Title=\"primero\"/></root>"), FeedDocument::Status::Ok);
+    std::string manyNames = "<root>";
+    for (int i = 0; i < 6000; ++i) {
+        manyNames += "<n" + std::to_string(i) + "/>";
+    }
+    manyNames += "<article Title=\"ultimo\"/></root>";
+    for (int round = 0; round < 2; ++round) {
+        FeedDocument many;
+        ASSERT_EQ(Parse(many, manyNames), FeedDocument::Status::Ok);
+        FeedElement last = many.Root().FirstChildElement();
+        while (last.NextElement()) {
+            last = last.NextElement();
+        }
+        EXPECT_TRUE(last.IsNamed("article"));
+        EXPECT_EQ(last.Attribute("Title").ToUtf8(), "ultimo");
+    }
+    EXPECT_TRUE(kept.Root().FirstChildElement().IsNamed("article"));
+    EXPECT_EQ(kept.Root().FirstChildElement().Attribute("Title").ToUtf8(), "primero");
+
+    // A failed parse and a declared encoding leave nothing behind for the next one.
+    FeedDocument broken;
+    EXPECT_EQ(Parse(broken, "<root><article Title=\"x\"></root>"), FeedDocument::Status::NotXml);
+    FeedDocument latin;
+    ASSERT_EQ(Parse(latin, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><root a=\"\xF1\"/>"),
+              FeedDocument::Status::Ok);
+    FeedDocument plain;
+    ASSERT_EQ(Parse(plain, "<root a=\"ñ\"/>"), FeedDocument::Status::Ok);
+    EXPECT_EQ(plain.Root().Attribute("a").ToUtf8(), "ñ");
+    EXPECT_EQ(latin.Root().Attribute("a").ToUtf8(), "ñ");
+}
