@@ -1,5 +1,7 @@
 #include "rows/ResultadosItem.h"
 
+#include <utility>
+
 #include "rows/RowColors.h"
 
 using Osp::Graphics::Color;
@@ -24,12 +26,13 @@ result ResultadosItem::Construct(Osp::Base::String title_, Osp::Base::String pub
     if (r != E_SUCCESS) {
         return r;
     }
-    title = title_;
-    pubTime = pubTime_;
-    description = description_;
-    imgUrl = imgUrl_;
-    link = link_;
-    id = id_;
+    // The arguments are this call's own copies: moving saves a copy of each.
+    title = std::move(title_);
+    pubTime = std::move(pubTime_);
+    description = std::move(description_);
+    imgUrl = std::move(imgUrl_);
+    link = std::move(link_);
+    id = std::move(id_);
 
     auto& format = resources_.NewFormat();
     auto& fill = resources_.NewBackground(RowColors::Background());

@@ -1,6 +1,7 @@
 #include "screens/HeadlineList.h"
 
 #include <memory>
+#include <utility>
 
 #include "net/ImageLoader.h"
 #include "net/PictureRequest.h"
@@ -56,7 +57,7 @@ bool HeadlineList::Load(const HeadlineScreen& screen, const char* fileName, Feed
     if (document.Load(fileName) != FeedDocument::Status::Ok) {
         return false;
     }
-    const std::vector<HeadlineFeed::Record> records = HeadlineFeed::Read(document.Root(), layout);
+    std::vector<HeadlineFeed::Record> records = HeadlineFeed::Read(document.Root(), layout);
     int withImg = 0;
     for (const HeadlineFeed::Record& record : records) {
         withImg += record.imgUrl.IsEmpty() ? 0 : 1;
@@ -70,8 +71,8 @@ bool HeadlineList::Load(const HeadlineScreen& screen, const char* fileName, Feed
     list->Construct(Rectangle(0, kHeaderHeight, width, height - kHeaderHeight),
                     Osp::Ui::Controls::CUSTOM_LIST_STYLE_NORMAL, true);
     screen.customList = list;
-    for (const HeadlineFeed::Record& record : records) {
-        AddRow(screen, record);
+    for (HeadlineFeed::Record& record : records) {
+        AddRow(screen, std::move(record));
     }
     list->AddCustomItemEventListener(screen.listener);
     // With no picture awaited (or none that can still arrive) this shows the
@@ -81,11 +82,12 @@ bool HeadlineList::Load(const HeadlineScreen& screen, const char* fileName, Feed
     return true;
 }
 
-void HeadlineList::AddRow(const HeadlineScreen& screen, const HeadlineFeed::Record& record) {
+void HeadlineList::AddRow(const HeadlineScreen& screen, HeadlineFeed::Record&& record) {
     const bool wantsPicture = !record.imgUrl.IsEmpty();
     auto row = std::make_unique<ResultadosItem>();
-    if (row->Construct(record.title, record.pubTime, record.description, record.imgUrl, record.link,
-                       record.id) != E_SUCCESS ||
+    if (row->Construct(std::move(record.title), std::move(record.pubTime),
+                       std::move(record.description), std::move(record.imgUrl),
+                       std::move(record.link), std::move(record.id)) != E_SUCCESS ||
         screen.customList->AddItem(*row, screen.customList->GetItemCount()) != E_SUCCESS) {
         if (wantsPicture) {
             ImageLoader::CountMissing(nullptr, nullptr);
@@ -100,7 +102,7 @@ void HeadlineList::AddRow(const HeadlineScreen& screen, const HeadlineFeed::Reco
     loader->item = added;
     loader->formPortada = screen.formPortada;
     loader->formSeccion = screen.formSeccion;
-    if (PictureRequest::Start(loader, record.imgUrl, Osp::Graphics::BITMAP_PIXEL_FORMAT_ARGB8888,
+    if (PictureRequest::Start(loader, added->imgUrl, Osp::Graphics::BITMAP_PIXEL_FORMAT_ARGB8888,
                               kThumbnailSide, kThumbnailSide) != E_SUCCESS) {
         // Refused: no callback will come, so it must not hold the list back.
         ImageLoader::CountMissing(nullptr, nullptr);

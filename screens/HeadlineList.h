@@ -40,5 +40,5 @@ public:
     static bool Load(const HeadlineScreen& screen, const char* fileName, FeedLayout layout);
 
 private:
-    static void AddRow(const HeadlineScreen& screen, const HeadlineFeed::Record& record);
+    static void AddRow(const HeadlineScreen& screen, HeadlineFeed::Record&& record);
 };
