@@ -5,10 +5,23 @@
 
 #include <cassert>
 
+#include <malloc.h>
+
 namespace pregonero::runtime {
 
 namespace {
+
 Runtime* gRuntime = nullptr;
+
+// Screens build and free tens of megabytes of feed tree and rows at a time.
+// glibc would hand each large block straight back to the kernel (mmap and
+// trim), so the next screen pays page faults for memory it just freed: keep
+// freed memory in the heap instead, up to a bound.
+void KeepFreedMemory() {
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+}
+
 } // namespace
 
 Runtime::Runtime()
@@ -17,6 +30,7 @@ Runtime::Runtime()
       decoder_(std::make_unique<DecodeService>(loop_, *network_)) {
     assert(gRuntime == nullptr);
     gRuntime = this;
+    KeepFreedMemory();
     decoder_->SetBaseLimits(config_.Tightened(FetchLimits{}));
 }
 
