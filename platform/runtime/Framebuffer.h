@@ -20,8 +20,9 @@ public:
     int Stride() const;
     int Width() const { return kWidth; }
     int Height() const { return kHeight; }
-    // Fast PNG: no filtering and a quick zlib level; screenshots are frequent
-    // in scripted runs. Returns false with `error` set when it cannot write.
+    // Fast RGB PNG (see PngWriter); screenshots are frequent in scripted runs.
+    // Returns false with `error` = "PATH: reason" when it cannot write, and
+    // then leaves no partial file under `path`.
     bool WritePng(const std::string& path, std::string* error) const;
 
 private:
