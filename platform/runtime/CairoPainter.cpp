@@ -2,25 +2,121 @@
 
 #include "platform/runtime/CairoHandles.h"
 #include "platform/runtime/Framebuffer.h"
+#include "platform/runtime/KnownBlends.h"
+#include "platform/runtime/TextCoverage.h"
 #include "platform/runtime/TextLayoutCache.h"
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
+#include <optional>
+
 namespace pregonero::runtime {
+
+namespace {
+
+bool Contains(const IntRect& outer, const IntRect& inner) {
+    return inner.x >= outer.x && inner.y >= outer.y &&
+           inner.x + inner.width <= outer.x + outer.width &&
+           inner.y + inner.height <= outer.y + outer.height;
+}
+
+IntRect Intersection(const IntRect& a, const IntRect& b) {
+    int x0 = std::max(a.x, b.x);
+    int y0 = std::max(a.y, b.y);
+    int x1 = std::min(a.x + a.width, b.x + b.width);
+    int y1 = std::min(a.y + a.height, b.y + b.height);
+    if (x1 <= x0 || y1 <= y0) {
+        return {};
+    }
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+// How far past its measured ink a glyph image may reach: two pixels at most
+// in the fonts and sizes the screens use (14 to 48 pixels, every weight and
+// slant, Latin-1 and Latin Extended-A), with room to spare.
+constexpr int kInkSlack = 4;
+
+// The pixel cairo stores for an opaque colour.
+std::uint32_t OpaquePixel(Rgba c) {
+    return 0xFF000000u | (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
+}
+
+void SetSource(cairo_t* cr, Rgba c) {
+    cairo_set_source_rgba(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0, c.a / 255.0);
+}
+
+} // namespace
 
 void CairoPainter::ContextDeleter::operator()(_cairo* cr) const {
     cairo_destroy(cr);
 }
 
-CairoPainter::CairoPainter(Framebuffer& framebuffer, TextLayoutCache& layouts)
-    : cr_(cairo_create(framebuffer.Surface())), layouts_(layouts) {}
+CairoPainter::CairoPainter(Framebuffer& framebuffer, TextLayoutCache& layouts, Shortcuts shortcuts)
+    : cr_(cairo_create(framebuffer.Surface())), layouts_(layouts),
+      // Known colours are 32-bit pixel values; other layouts go the plain way.
+      shortcuts_(shortcuts == Shortcuts::Use &&
+                 cairo_image_surface_get_format(framebuffer.Surface()) == CAIRO_FORMAT_ARGB32),
+      clips_{IntRect{0, 0, framebuffer.Width(), framebuffer.Height()}} {}
 
 void CairoPainter::SetColor(Rgba c) {
-    cairo_set_source_rgba(cr_.get(), c.r / 255.0, c.g / 255.0, c.b / 255.0, c.a / 255.0);
+    SetSource(cr_.get(), c);
+}
+
+void CairoPainter::PaintCoverage(const TextCoverage& coverage, int x, int y, const IntRect& box,
+                                 Rgba color, std::uint32_t under) {
+    cairo_surface_t* target = cairo_get_target(cr_.get());
+    cairo_surface_flush(target);
+    coverage.Paint(cairo_image_surface_get_data(target), cairo_image_surface_get_stride(target), x,
+                   y, box, color, under);
+    cairo_surface_mark_dirty_rectangle(target, box.x, box.y, box.width, box.height);
+    solid_.Forget(box);
+}
+
+IntRect CairoPainter::Clipped(const IntRect& rect) const {
+    return Intersection(rect, clips_.back());
+}
+
+void CairoPainter::FillOpaque(const IntRect& area, std::uint32_t pixel) {
+    cairo_set_operator(cr_.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgb(cr_.get(), ((pixel >> 16) & 0xFF) / 255.0, ((pixel >> 8) & 0xFF) / 255.0,
+                         (pixel & 0xFF) / 255.0);
+    cairo_rectangle(cr_.get(), area.x, area.y, area.width, area.height);
+    cairo_fill(cr_.get());
+    cairo_set_operator(cr_.get(), CAIRO_OPERATOR_OVER);
+    solid_.Set(area, pixel);
 }
 
 void CairoPainter::FillRect(const IntRect& rect, Rgba color) {
-    if (rect.width <= 0 || rect.height <= 0) {
+    const IntRect area = Clipped(rect);
+    if (area.width <= 0 || area.height <= 0) {
+        return;
+    }
+    if (shortcuts_ && color.a == 255) {
+        const std::uint32_t pixel = OpaquePixel(color);
+        if (solid_.PixelOf(area) != pixel) {
+            FillOpaque(area, pixel);
+        }
+        return;
+    }
+    if (shortcuts_) {
+        // Over a known colour a translucent fill leaves one known colour:
+        // cairo only blends where nothing is known.
+        solid_.Split(area, known_, unknown_);
+        for (const SolidColorRegions::Region& part : known_) {
+            const std::uint32_t pixel = KnownBlends::Fill(color, part.pixel);
+            if (pixel != part.pixel) {
+                FillOpaque(part.rect, pixel);
+            }
+        }
+        if (unknown_.empty()) {
+            return;
+        }
+        SetColor(color);
+        for (const IntRect& part : unknown_) {
+            cairo_rectangle(cr_.get(), part.x, part.y, part.width, part.height);
+        }
+        cairo_fill(cr_.get());
         return;
     }
     SetColor(color);
@@ -29,6 +125,10 @@ void CairoPainter::FillRect(const IntRect& rect, Rgba color) {
 }
 
 void CairoPainter::StrokeRect(const IntRect& rect, Rgba color, int lineWidth) {
+    // The pen is centred half a line inside the edge; a box thinner than the
+    // line pushes it out, so forget a line's width around the box.
+    solid_.Forget(Clipped({rect.x - lineWidth, rect.y - lineWidth, rect.width + 2 * lineWidth,
+                           rect.height + 2 * lineWidth}));
     SetColor(color);
     cairo_set_line_width(cr_.get(), lineWidth);
     double inset = lineWidth / 2.0;
@@ -38,34 +138,66 @@ void CairoPainter::StrokeRect(const IntRect& rect, Rgba color, int lineWidth) {
 }
 
 void CairoPainter::DrawText(const IntRect& rect, std::string_view utf8, const TextStyle& style) {
-    if (utf8.empty() || rect.width <= 0 || rect.height <= 0) {
-        return;
+    const IntRect visible = Clipped(rect);
+    if (utf8.empty() || visible.width <= 0 || visible.height <= 0) {
+        return; // none of it would show
     }
-    PangoLayout* layout = layouts_.Get(utf8, style, rect.width, rect.height);
+    const TextLayoutCache::Text text = layouts_.Get(utf8, style, rect.width, rect.height);
     int inkWidth = 0;
     int inkHeight = 0;
-    pango_layout_get_pixel_size(layout, &inkWidth, &inkHeight);
+    pango_layout_get_pixel_size(text.layout, &inkWidth, &inkHeight);
     int y = rect.y;
     if (style.vAlign == VAlign::Middle) {
         y += (rect.height - inkHeight) / 2;
     } else if (style.vAlign == VAlign::Bottom) {
         y += rect.height - inkHeight;
     }
+    if (shortcuts_ && text.coverage != nullptr && text.coverage->Usable()) {
+        const IntRect& ink = text.coverage->Ink();
+        const IntRect& covered = text.coverage->Covered();
+        if (covered.width <= 0) {
+            return; // nothing but spaces
+        }
+        // With its ink inside the clip cairo draws every glyph whole, and
+        // over one known colour every covered pixel is a look-up.
+        const IntRect box{rect.x + covered.x, y + covered.y, covered.width, covered.height};
+        if (Contains(visible, {rect.x + ink.x, y + ink.y, ink.width, ink.height}) &&
+            Contains(clips_.front(), box)) {
+            if (const std::optional<std::uint32_t> under = solid_.PixelOf(box)) {
+                PaintCoverage(*text.coverage, rect.x, y, box, style.color, *under);
+                return;
+            }
+        }
+    }
+    // Cairo keeps glyphs to the clip, except that when their measured ink
+    // lies inside it, it draws them whole, and a glyph image reaches up to two
+    // pixels past its measured ink: past the clip too.
+    solid_.Forget(Intersection({visible.x - kInkSlack, visible.y - kInkSlack,
+                                visible.width + 2 * kInkSlack, visible.height + 2 * kInkSlack},
+                               clips_.front()));
     CairoSaveGuard guard(cr_.get());
     cairo_rectangle(cr_.get(), rect.x, rect.y, rect.width, rect.height);
     cairo_clip(cr_.get());
     SetColor(style.color);
+    if (shortcuts_ && text.glyphs->Captured()) {
+        text.glyphs->Show(cr_.get(), rect.x, y);
+        return;
+    }
     cairo_move_to(cr_.get(), rect.x, y);
-    pango_cairo_show_layout(cr_.get(), layout);
+    pango_cairo_show_layout(cr_.get(), text.layout);
 }
 
 void CairoPainter::PushClip(const IntRect& rect) {
+    clips_.push_back(Clipped(rect));
     cairo_save(cr_.get());
     cairo_rectangle(cr_.get(), rect.x, rect.y, rect.width, rect.height);
     cairo_clip(cr_.get());
 }
 
 void CairoPainter::PopClip() {
+    if (clips_.size() > 1) {
+        clips_.pop_back();
+    }
     cairo_restore(cr_.get());
 }
 
@@ -85,6 +217,7 @@ void CairoPainter::DrawPixels(const IntRect& dest, const PixelBuffer& pixels) {
         pixels.pixels.size() < static_cast<size_t>(pixels.stride) * pixels.height) {
         return; // malformed buffer: draw nothing rather than read past it
     }
+    solid_.Forget(Clipped(dest));
     // Cairo only reads the data; the buffer is const to everyone else.
     CairoSurfacePtr source(
         cairo_image_surface_create_for_data(const_cast<unsigned char*>(pixels.pixels.data()),
