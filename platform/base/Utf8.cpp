@@ -97,11 +97,33 @@ std::u16string Utf8ToUtf16Lenient(std::string_view utf8) {
     return out;
 }
 
+// Two passes: the exact length first, so the string is allocated once at its
+// final size (it is often kept, so no spare capacity either), then the bytes.
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size() + utf16.size() / 4);
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t unit = utf16[i];
+        if (unit < 0x80) {
+            length += 1;
+        } else if (unit < 0x800) {
+            length += 2;
+        } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() &&
+                   utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+            length += 4;
+            ++i;
+        } else {
+            length += 3; // the rest of the plane, or U+FFFD for a lone surrogate
+        }
+    }
+    std::string out(length, '\0');
+    char* next = out.data();
+    auto put = [&next](unsigned value) { *next++ = static_cast<char>(value); };
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t cp = utf16[i];
+        if (cp < 0x80) { // most text is ASCII
+            put(cp);
+            continue;
+        }
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
             utf16[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
@@ -109,20 +131,18 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = kReplacement;
         }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        if (cp < 0x800) {
+            put(0xC0 | (cp >> 6));
+            put(0x80 | (cp & 0x3F));
         } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            put(0xE0 | (cp >> 12));
+            put(0x80 | ((cp >> 6) & 0x3F));
+            put(0x80 | (cp & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            put(0xF0 | (cp >> 18));
+            put(0x80 | ((cp >> 12) & 0x3F));
+            put(0x80 | ((cp >> 6) & 0x3F));
+            put(0x80 | (cp & 0x3F));
         }
     }
     return out;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 using Osp::Base::String;
 using Osp::Base::Utility::StringUtil;
@@ -18,6 +19,18 @@ TEST(StringTest, LengthCountsUtf16UnitsWhateverTheSource) {
     // Bad UTF-8 handed to the constructor becomes U+FFFD instead of failing.
     EXPECT_EQ(String("a\xC3").ToUtf8(), "a\xEF\xBF\xBD");
     EXPECT_EQ(String(static_cast<const char*>(nullptr)).GetLength(), 0);
+    // Lone surrogates (possible in UTF-16 only) write U+FFFD; every length of
+    // sequence side by side, at both ends.
+    EXPECT_EQ(String(std::u16string(u"\xD83D")).ToUtf8(), "\xEF\xBF\xBD");
+    EXPECT_EQ(String(std::u16string(u"a\xDC00"
+                                    u"b\xD800"))
+                  .ToUtf8(),
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
+    EXPECT_EQ(String(std::u16string(u"\xDBFF\xDFFF\xD800")).ToUtf8(),
+              "\xF4\x8F\xBF\xBF\xEF\xBF\xBD");
+    EXPECT_EQ(String(std::u16string(u"\u00F1\u20AC\U0001F4F0z")).ToUtf8(),
+              "\xC3\xB1\xE2\x82\xAC\xF0\x9F\x93\xB0z");
 }
 
 TEST(StringTest, EqualsIgnoringCaseCoversTheTitlesTheScreensCompare) {
