@@ -25,15 +25,15 @@ result CustomListItem::SetItemFormat(const CustomListItemFormat& itemFormat) {
     // lets rows of one class carry different layouts.
     elements_.clear();
     elements_.reserve(itemFormat.Elements().size());
-    for (const auto& spec : itemFormat.Elements()) {
-        elements_.push_back(Element{spec, ElementKind::Empty, {}, {}, {}, nullptr});
+    for (const auto& slot : itemFormat.Elements()) {
+        elements_.push_back(Element{slot, ElementKind::Empty, {}, {}, {}, nullptr});
     }
     return E_SUCCESS;
 }
 
 const CustomListItem::Element* CustomListItem::Find(int elementId) const {
     for (const Element& e : elements_) {
-        if (e.spec.id == elementId) {
+        if (e.slot.id == elementId) {
             return &e;
         }
     }
@@ -94,12 +94,12 @@ CustomListItem::ElementKind CustomListItem::GetElementKind(int elementId) const 
 
 const Osp::Graphics::Rectangle* CustomListItem::GetElementBounds(int elementId) const {
     const Element* e = Find(elementId);
-    return e != nullptr ? &e->spec.rect : nullptr;
+    return e != nullptr ? &e->slot.rect : nullptr;
 }
 
 bool CustomListItem::IsElementEventEnabled(int elementId) const {
     const Element* e = Find(elementId);
-    return e != nullptr && e->spec.eventEnabled;
+    return e != nullptr && e->slot.eventEnabled;
 }
 
 void CustomListItem::PaintElements(const Osp::Graphics::Canvas& rowCanvas,
@@ -116,16 +116,16 @@ void CustomListItem::PaintElement(const Element& e, const Osp::Graphics::Canvas&
     case ElementKind::Empty:
         return;
     case ElementKind::Custom:
-        e.custom->DrawElement(canvas, e.spec.rect, status);
+        e.custom->DrawElement(canvas, e.slot.rect, status);
         return;
     case ElementKind::Bitmap:
-        canvas.DrawBitmap(e.spec.rect, focused && !e.focused.IsEmpty() ? e.focused : e.normal);
+        canvas.DrawBitmap(e.slot.rect, focused && !e.focused.IsEmpty() ? e.focused : e.normal);
         return;
     case ElementKind::Text: {
         pregonero::runtime::TextStyle style;
-        style.size = e.spec.textSize;
-        style.color = (focused ? e.spec.focusedTextColor : e.spec.normalTextColor).ToRgba();
-        canvas.DrawTextUtf8(e.spec.rect, e.utf8, style);
+        style.size = e.slot.textSize;
+        style.color = (focused ? e.slot.focusedTextColor : e.slot.normalTextColor).ToRgba();
+        canvas.DrawTextUtf8(e.slot.rect, e.utf8, style);
         return;
     }
     }
@@ -156,21 +156,21 @@ void ColorArray(pregonero::runtime::JsonWriter& json, const Osp::Graphics::Color
 void CustomListItem::DescribeElements(pregonero::runtime::JsonWriter& json) const {
     json.BeginArray();
     for (const Element& e : elements_) {
-        const Rectangle& r = e.spec.rect;
+        const Rectangle& r = e.slot.rect;
         json.BeginObject();
-        json.Key("id").Int(e.spec.id);
+        json.Key("id").Int(e.slot.id);
         json.Key("kind").String(KindName(e.kind));
         json.Key("bounds").IntArray({r.x, r.y, r.width, r.height});
-        if (!e.spec.eventEnabled) {
+        if (!e.slot.eventEnabled) {
             json.Key("eventEnabled").Bool(false);
         }
         if (e.kind == ElementKind::Text) {
             json.Key("text").String(e.utf8);
-            json.Key("textSize").Int(e.spec.textSize);
+            json.Key("textSize").Int(e.slot.textSize);
             json.Key("color");
-            ColorArray(json, e.spec.normalTextColor);
+            ColorArray(json, e.slot.normalTextColor);
             json.Key("focusedColor");
-            ColorArray(json, e.spec.focusedTextColor);
+            ColorArray(json, e.slot.focusedTextColor);
         } else if (e.kind == ElementKind::Bitmap) {
             json.Key("bitmap").BeginObject();
             json.Key("width").Int(e.normal.GetWidth());

@@ -46,7 +46,7 @@ public:
 private:
     friend class CustomList;
     struct Element {
-        CustomListItemFormat::ElementSpec spec;
+        CustomListItemFormat::ElementSlot slot;
         ElementKind kind = ElementKind::Empty;
         std::string utf8; // converted once, drawn every frame
         Osp::Graphics::Bitmap normal;

@@ -10,50 +10,50 @@ result CustomListItemFormat::Construct() {
     return E_SUCCESS;
 }
 
-result CustomListItemFormat::Add(ElementSpec spec) {
+result CustomListItemFormat::Add(ElementSlot slot) {
     // An element reaching past the row is fine (the list clips it), a negative
     // size or a duplicate id is not.
-    if (spec.rect.width < 0 || spec.rect.height < 0 || spec.textSize <= 0 ||
-        Find(spec.id) != nullptr) {
+    if (slot.rect.width < 0 || slot.rect.height < 0 || slot.textSize <= 0 ||
+        Find(slot.id) != nullptr) {
         return E_INVALID_ARG;
     }
-    elements_.push_back(spec);
+    elements_.push_back(slot);
     return E_SUCCESS;
 }
 
 result CustomListItemFormat::AddElement(int elementId, const Osp::Graphics::Rectangle& rect) {
-    ElementSpec spec;
-    spec.id = elementId;
-    spec.rect = rect;
-    return Add(spec);
+    ElementSlot slot;
+    slot.id = elementId;
+    slot.rect = rect;
+    return Add(slot);
 }
 
 result CustomListItemFormat::AddElement(int elementId, const Osp::Graphics::Rectangle& rect,
                                         int textSize, const Osp::Graphics::Color& normalTextColor,
                                         const Osp::Graphics::Color& focusedTextColor) {
-    ElementSpec spec;
-    spec.id = elementId;
-    spec.rect = rect;
-    spec.textSize = textSize;
-    spec.normalTextColor = normalTextColor;
-    spec.focusedTextColor = focusedTextColor;
-    return Add(spec);
+    ElementSlot slot;
+    slot.id = elementId;
+    slot.rect = rect;
+    slot.textSize = textSize;
+    slot.normalTextColor = normalTextColor;
+    slot.focusedTextColor = focusedTextColor;
+    return Add(slot);
 }
 
 result CustomListItemFormat::SetElementEventEnabled(int elementId, bool enable) {
-    for (ElementSpec& spec : elements_) {
-        if (spec.id == elementId) {
-            spec.eventEnabled = enable;
+    for (ElementSlot& slot : elements_) {
+        if (slot.id == elementId) {
+            slot.eventEnabled = enable;
             return E_SUCCESS;
         }
     }
     return E_INVALID_ARG;
 }
 
-const CustomListItemFormat::ElementSpec* CustomListItemFormat::Find(int elementId) const {
-    for (const ElementSpec& spec : elements_) {
-        if (spec.id == elementId) {
-            return &spec;
+const CustomListItemFormat::ElementSlot* CustomListItemFormat::Find(int elementId) const {
+    for (const ElementSlot& slot : elements_) {
+        if (slot.id == elementId) {
+            return &slot;
         }
     }
     return nullptr;

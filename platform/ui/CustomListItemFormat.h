@@ -13,7 +13,7 @@ namespace Osp::Ui::Controls {
 // for text (and picture) slots the text size and the two text colours.
 class CustomListItemFormat : public Osp::Base::Object {
 public:
-    struct ElementSpec {
+    struct ElementSlot {
         int id = 0;
         Osp::Graphics::Rectangle rect;
         int textSize = 28;
@@ -33,12 +33,12 @@ public:
     result SetElementEventEnabled(int elementId, bool enable);
 
     // The stand-in's own: elements in the order they were added.
-    const std::vector<ElementSpec>& Elements() const { return elements_; }
-    const ElementSpec* Find(int elementId) const;
+    const std::vector<ElementSlot>& Elements() const { return elements_; }
+    const ElementSlot* Find(int elementId) const;
 
 private:
-    result Add(ElementSpec spec);
-    std::vector<ElementSpec> elements_;
+    result Add(ElementSlot slot);
+    std::vector<ElementSlot> elements_;
 };
 
 } // namespace Osp::Ui::Controls
