@@ -3,6 +3,9 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
+#include <cstdint>
+#include <limits>
+
 namespace pregonero::runtime {
 
 namespace {
@@ -47,13 +50,16 @@ GlyphRuns& GlyphRuns::operator=(GlyphRuns&&) noexcept = default;
 // positions are sums of Pango units over 1024, exact in a double, so adding
 // the real origin later gives the very numbers Pango would pass to cairo.
 bool GlyphRuns::Capture(PangoLayout* layout) {
+    constexpr std::int64_t kMaxUnits = std::numeric_limits<int>::max() / 2;
     std::unique_ptr<PangoLayoutIter, IterFree> iter(pango_layout_get_iter(layout));
     do {
         PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter.get());
         PangoRectangle logical;
         pango_layout_iter_get_line_extents(iter.get(), nullptr, &logical);
         const int baseline = pango_layout_iter_get_baseline(iter.get());
-        int xOff = 0;
+        // Pango sums these in int; a line long enough to overflow that (a
+        // megabyte of text on one line) is left to Pango to draw.
+        std::int64_t xOff = 0;
         for (GSList* link = line->runs; link != nullptr; link = link->next) {
             const auto* run = static_cast<PangoGlyphItem*>(link->data);
             const PangoAnalysis& analysis = run->item->analysis;
@@ -75,7 +81,7 @@ bool GlyphRuns::Capture(PangoLayout* layout) {
                 std::unique_ptr<_cairo_scaled_font, FontRelease>(cairo_scaled_font_reference(font)),
                 {}};
             out.glyphs.reserve(static_cast<std::size_t>(run->glyphs->num_glyphs));
-            int position = 0;
+            std::int64_t position = 0;
             for (int i = 0; i < run->glyphs->num_glyphs; ++i) {
                 const PangoGlyphInfo& info = run->glyphs->glyphs[i];
                 if (info.glyph == PANGO_GLYPH_EMPTY || info.glyph == kUnknownSpace) {
@@ -94,11 +100,17 @@ bool GlyphRuns::Capture(PangoLayout* layout) {
                               y});
                 }
                 position += info.geometry.width;
+                if (position > kMaxUnits || position < -kMaxUnits) {
+                    return false;
+                }
             }
             if (!out.glyphs.empty()) {
                 runs_.push_back(std::move(out));
             }
-            xOff += width + run->end_x_offset;
+            xOff += static_cast<std::int64_t>(width) + run->end_x_offset;
+            if (xOff > kMaxUnits || xOff < -kMaxUnits) {
+                return false;
+            }
         }
     } while (pango_layout_iter_next_line(iter.get()));
     return true;

@@ -221,6 +221,29 @@ TEST(CairoPainterTest, TextsCutByTheClipMatchWithAndWithoutShortcuts) {
     });
 }
 
+TEST(CairoPainterTest, TextsTooLongForPangosUnitsMatchWithAndWithoutShortcuts) {
+    // A megabyte attribute on one line: its glyph positions no longer fit
+    // Pango's int units, so the text is left to Pango (and, under the
+    // sanitizers, no sum overflows on the way).
+    const std::string longWord(1 << 20, 'W');
+    const std::string spaced = [] {
+        std::string s;
+        for (int i = 0; i < 60000; ++i) {
+            s += "palabra ";
+        }
+        return s;
+    }();
+    ExpectSamePixels(
+        [&](Painter& p, int) {
+            p.FillRect({0, 0, 480, 800}, {255, 255, 255, 255});
+            TextStyle style;
+            style.color = {10, 10, 10, 255};
+            p.DrawText({0, 0, 480, 60}, longWord, style);
+            p.DrawText({0, 100, 480, 60}, spaced, style);
+        },
+        3);
+}
+
 TEST(CairoPainterTest, ClipEdgesSweptAcrossGlyphsMatchWithAndWithoutShortcuts) {
     // Small texts in a grid of cells, each under a clip with one side moved
     // in by 0 to 11 pixels: across glyph edges, accents and their fringes.
