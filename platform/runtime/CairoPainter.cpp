@@ -15,23 +15,6 @@ namespace pregonero::runtime {
 
 namespace {
 
-bool Contains(const IntRect& outer, const IntRect& inner) {
-    return inner.x >= outer.x && inner.y >= outer.y &&
-           inner.x + inner.width <= outer.x + outer.width &&
-           inner.y + inner.height <= outer.y + outer.height;
-}
-
-IntRect Intersection(const IntRect& a, const IntRect& b) {
-    int x0 = std::max(a.x, b.x);
-    int y0 = std::max(a.y, b.y);
-    int x1 = std::min(a.x + a.width, b.x + b.width);
-    int y1 = std::min(a.y + a.height, b.y + b.height);
-    if (x1 <= x0 || y1 <= y0) {
-        return {};
-    }
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
 // How far past its measured ink a glyph image may reach: two pixels at most
 // in the fonts and sizes the screens use (14 to 48 pixels, every weight and
 // slant, Latin-1 and Latin Extended-A), with room to spare.
@@ -74,7 +57,7 @@ void CairoPainter::PaintCoverage(const TextCoverage& coverage, int x, int y, con
 }
 
 IntRect CairoPainter::Clipped(const IntRect& rect) const {
-    return Intersection(rect, clips_.back());
+    return rect.Intersection(clips_.back());
 }
 
 void CairoPainter::FillOpaque(const IntRect& area, std::uint32_t pixel) {
@@ -161,8 +144,8 @@ void CairoPainter::DrawText(const IntRect& rect, std::string_view utf8, const Te
         // With its ink inside the clip cairo draws every glyph whole, and
         // over one known colour every covered pixel is a look-up.
         const IntRect box{rect.x + covered.x, y + covered.y, covered.width, covered.height};
-        if (Contains(visible, {rect.x + ink.x, y + ink.y, ink.width, ink.height}) &&
-            Contains(clips_.front(), box)) {
+        if (visible.Contains(IntRect{rect.x + ink.x, y + ink.y, ink.width, ink.height}) &&
+            clips_.front().Contains(box)) {
             if (const std::optional<std::uint32_t> under = solid_.PixelOf(box)) {
                 PaintCoverage(*text.coverage, rect.x, y, box, style.color, *under);
                 return;
@@ -172,9 +155,9 @@ void CairoPainter::DrawText(const IntRect& rect, std::string_view utf8, const Te
     // Cairo keeps glyphs to the clip, except that when their measured ink
     // lies inside it, it draws them whole, and a glyph image reaches up to two
     // pixels past its measured ink: past the clip too.
-    solid_.Forget(Intersection({visible.x - kInkSlack, visible.y - kInkSlack,
-                                visible.width + 2 * kInkSlack, visible.height + 2 * kInkSlack},
-                               clips_.front()));
+    const IntRect reach{visible.x - kInkSlack, visible.y - kInkSlack, visible.width + 2 * kInkSlack,
+                        visible.height + 2 * kInkSlack};
+    solid_.Forget(reach.Intersection(clips_.front()));
     CairoSaveGuard guard(cr_.get());
     cairo_rectangle(cr_.get(), rect.x, rect.y, rect.width, rect.height);
     cairo_clip(cr_.get());

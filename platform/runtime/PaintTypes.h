@@ -24,6 +24,35 @@ struct IntRect {
     bool Contains(int px, int py) const {
         return px >= x && py >= y && px < x + width && py < y + height;
     }
+    bool Contains(const IntRect& inner) const {
+        return inner.x >= x && inner.y >= y && inner.x + inner.width <= x + width &&
+               inner.y + inner.height <= y + height;
+    }
+    // The overlap, or an empty rectangle at 0, 0 when there is none.
+    IntRect Intersection(const IntRect& o) const {
+        const int x0 = x > o.x ? x : o.x;
+        const int y0 = y > o.y ? y : o.y;
+        const int x1 = x + width < o.x + o.width ? x + width : o.x + o.width;
+        const int y1 = y + height < o.y + o.height ? y + height : o.y + o.height;
+        if (x1 <= x0 || y1 <= y0) {
+            return {};
+        }
+        return {x0, y0, x1 - x0, y1 - y0};
+    }
+    // The smallest rectangle holding both; an empty one adds nothing.
+    IntRect Union(const IntRect& o) const {
+        if (width <= 0 || height <= 0) {
+            return o;
+        }
+        if (o.width <= 0 || o.height <= 0) {
+            return *this;
+        }
+        const int x0 = x < o.x ? x : o.x;
+        const int y0 = y < o.y ? y : o.y;
+        const int x1 = x + width > o.x + o.width ? x + width : o.x + o.width;
+        const int y1 = y + height > o.y + o.height ? y + height : o.y + o.height;
+        return {x0, y0, x1 - x0, y1 - y0};
+    }
 };
 
 enum class FontWeight { Normal, Bold };

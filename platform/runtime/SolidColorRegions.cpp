@@ -14,17 +14,6 @@ long long Area(const IntRect& r) {
     return static_cast<long long>(r.width) * r.height;
 }
 
-IntRect Intersection(const IntRect& a, const IntRect& b) {
-    int x0 = std::max(a.x, b.x);
-    int y0 = std::max(a.y, b.y);
-    int x1 = std::min(a.x + a.width, b.x + b.width);
-    int y1 = std::min(a.y + a.height, b.y + b.height);
-    if (x1 <= x0 || y1 <= y0) {
-        return {};
-    }
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
 // Adds what is left of `r` once `cut` (which lies inside it) is taken away:
 // the bands above and below the cut, then the pieces left and right of it.
 template <typename Add> void AddRemainder(const IntRect& r, const IntRect& cut, Add add) {
@@ -53,7 +42,7 @@ void SolidColorRegions::Split(const IntRect& rect, std::vector<Region>& known,
     unknown.push_back(rect);
     std::vector<IntRect> rest;
     for (const Region& region : regions_) {
-        const IntRect part = Intersection(rect, region.rect);
+        const IntRect part = rect.Intersection(region.rect);
         if (part.width == 0) {
             continue;
         }
@@ -61,7 +50,7 @@ void SolidColorRegions::Split(const IntRect& rect, std::vector<Region>& known,
         // The regions never overlap, so `part` lies in what is still unknown.
         rest.clear();
         for (const IntRect& piece : unknown) {
-            const IntRect cut = Intersection(piece, part);
+            const IntRect cut = piece.Intersection(part);
             if (cut.width == 0) {
                 rest.push_back(piece);
             } else {
@@ -81,7 +70,7 @@ std::optional<std::uint32_t> SolidColorRegions::PixelOf(const IntRect& rect) con
     long long covered = 0;
     std::optional<std::uint32_t> pixel;
     for (const Region& region : regions_) {
-        IntRect part = Intersection(rect, region.rect);
+        IntRect part = rect.Intersection(region.rect);
         if (part.width == 0) {
             continue;
         }
@@ -118,7 +107,7 @@ void SolidColorRegions::Forget(const IntRect& rect) {
     }
     scratch_.clear();
     for (const Region& region : regions_) {
-        IntRect cut = Intersection(rect, region.rect);
+        IntRect cut = rect.Intersection(region.rect);
         if (cut.width == 0) {
             scratch_.push_back(region);
             continue;

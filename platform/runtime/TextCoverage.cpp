@@ -26,20 +26,6 @@ constexpr std::size_t kPairColorsKept = 4;
 // Texts of a screen or so; a whole article is left to cairo.
 constexpr long long kMaxArea = 480 * 800;
 
-IntRect Union(const IntRect& a, const IntRect& b) {
-    if (a.width <= 0 || a.height <= 0) {
-        return b;
-    }
-    if (b.width <= 0 || b.height <= 0) {
-        return a;
-    }
-    const int x0 = std::min(a.x, b.x);
-    const int y0 = std::min(a.y, b.y);
-    const int x1 = std::max(a.x + a.width, b.x + b.width);
-    const int y1 = std::max(a.y + a.height, b.y + b.height);
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
 // Cairo draws a glyph at its position rounded to the nearest pixel, halves
 // upward.
 int Round(double position) {
@@ -95,7 +81,7 @@ bool TextCoverage::Take(const GlyphRuns& glyphs, GlyphImages& images) {
         const int px = Round(x);
         const int py = Round(y);
         placed.push_back(Placed{&image, px, py});
-        room = Union(room, {px + image.box.x, py + image.box.y, image.box.width, image.box.height});
+        room = room.Union({px + image.box.x, py + image.box.y, image.box.width, image.box.height});
         if (image.right > image.left) {
             // Cairo measures a glyph for clipping at its rounded position: a
             // pixel of room covers the difference.
@@ -103,7 +89,7 @@ bool TextCoverage::Take(const GlyphRuns& glyphs, GlyphImages& images) {
             const int y0 = static_cast<int>(std::floor(y + image.top)) - 1;
             const int x1 = static_cast<int>(std::ceil(x + image.right)) + 1;
             const int y1 = static_cast<int>(std::ceil(y + image.bottom)) + 1;
-            ink_ = Union(ink_, {x0, y0, x1 - x0, y1 - y0});
+            ink_ = ink_.Union({x0, y0, x1 - x0, y1 - y0});
         }
     });
     if (!whole) {
@@ -182,7 +168,7 @@ bool TextCoverage::Take(const GlyphRuns& glyphs, GlyphImages& images) {
                                                 known->second});
                 values_.push_back(0);
             }
-            covered_ = Union(covered_, {room.x + start, room.y + row, col - start, 1});
+            covered_ = covered_.Union({room.x + start, room.y + row, col - start, 1});
         }
         if (spans_.size() > spansBefore) {
             rows_.push_back(Row{room.y + row, static_cast<std::uint32_t>(spansBefore),
@@ -194,7 +180,7 @@ bool TextCoverage::Take(const GlyphRuns& glyphs, GlyphImages& images) {
 
 bool TextCoverage::MatchesCairo(const GlyphRuns& glyphs, Rgba color, std::uint32_t under,
                                 bool clipToInk) const {
-    const IntRect area = Union(ink_, covered_);
+    const IntRect area = ink_.Union(covered_);
     const int width = area.width + 2 * kCheckRoom;
     const int height = area.height + 2 * kCheckRoom;
     const int originX = kCheckRoom - area.x;
