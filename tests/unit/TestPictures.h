@@ -64,17 +64,24 @@ inline std::string EncodeJpeg(const std::vector<std::uint8_t>& pixels, int w, in
     return bytes;
 }
 
-inline std::string EncodePng(const std::vector<std::uint8_t>& rgba, int w, int h) {
+// `channels` 4 = RGBA, 3 = RGB; a non-null `key` writes a tRNS colour key.
+inline std::string EncodePng(const std::vector<std::uint8_t>& pixels, int w, int h,
+                             int channels = 4, const spng_trns* key = nullptr) {
     spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
     spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
     spng_ihdr ihdr{};
     ihdr.width = static_cast<std::uint32_t>(w);
     ihdr.height = static_cast<std::uint32_t>(h);
     ihdr.bit_depth = 8;
-    ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    ihdr.color_type = channels == 3 ? SPNG_COLOR_TYPE_TRUECOLOR : SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
     spng_set_ihdr(ctx, &ihdr);
+    if (key != nullptr) {
+        spng_trns copy = *key;
+        spng_set_trns(ctx, &copy);
+    }
     std::string bytes;
-    if (spng_encode_image(ctx, rgba.data(), rgba.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) == 0) {
+    if (spng_encode_image(ctx, pixels.data(), pixels.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) ==
+        0) {
         std::size_t size = 0;
         int error = 0;
         void* buffer = spng_get_png_buffer(ctx, &size, &error);
