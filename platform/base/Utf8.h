@@ -16,4 +16,7 @@ std::u16string Utf8ToUtf16Lenient(std::string_view utf8);
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
+// Appends one code point (at most U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 } // namespace pregonero::text

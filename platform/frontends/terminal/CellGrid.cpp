@@ -1,30 +1,10 @@
 #include "platform/frontends/terminal/CellGrid.h"
 
+#include "platform/base/Utf8.h"
+
 #include <algorithm>
 
 namespace pregonero::platform {
-
-namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-} // namespace
 
 CellGrid::CellGrid(int cols, int rows)
     : cols_(std::max(cols, 0)), rows_(std::max(rows, 0)),
@@ -79,9 +59,9 @@ std::string CellGrid::RowText(int row) const {
         if (cell.part == CellPart::WideTail) {
             continue;
         }
-        AppendUtf8(out, cell.ch);
+        text::AppendUtf8(out, cell.ch);
         if (cell.mark != 0) {
-            AppendUtf8(out, cell.mark);
+            text::AppendUtf8(out, cell.mark);
         }
     }
     out.erase(out.find_last_not_of(' ') + 1);
