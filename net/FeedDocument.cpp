@@ -1,13 +1,10 @@
 #include "net/FeedDocument.h"
 
-#include "platform/base/Utf8.h"
-#include "platform/io/File.h"
+#include "net/FeedParser.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
-#include <fstream>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,40 +21,9 @@ xmlNode* SkipToElement(xmlNode* node) {
     return node;
 }
 
-// Text that is not valid UTF-8 reads as empty, as StringUtil::Utf8ToString
-// refuses it.
-Osp::Base::String FromUtf8(std::string_view utf8) {
-    auto converted = pregonero::text::Utf8ToUtf16Strict(utf8);
-    return converted ? Osp::Base::String(std::move(*converted)) : Osp::Base::String();
-}
-
 std::string_view TextOf(const xmlNode* node) {
     return reinterpret_cast<const char*>(node->content);
 }
-
-struct ContextDeleter {
-    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
-};
-
-// One parser per thread, reused: its name dictionary already holds the
-// element and attribute names of the feeds read before, so a new feed neither
-// builds a dictionary nor interns them again. Hostile feeds full of distinct
-// names cannot grow it for ever: past a bound the parser is replaced.
-xmlParserCtxt* ReusableContext() {
-    constexpr int kMaxNames = 4096;
-    thread_local std::unique_ptr<xmlParserCtxt, ContextDeleter> context;
-    if (context && xmlDictSize(context->dict) > kMaxNames) {
-        context.reset();
-    }
-    if (!context) {
-        context.reset(xmlNewParserCtxt());
-    }
-    return context.get();
-}
-
-// Libxml2's own error reporting would go to stderr; feeds are untrusted and
-// their faults are handled, not printed.
-void Quiet(void*, const char*, ...) {}
 
 } // namespace
 
@@ -77,7 +43,7 @@ Osp::Base::String FeedElement::Attribute(const char* name) const {
         const xmlNode* first = attr->children;
         if (first != nullptr && first->next == nullptr && first->type == XML_TEXT_NODE &&
             first->content != nullptr) {
-            return FromUtf8(TextOf(first)); // the usual value: one run of text, no copy
+            return FeedParser::FromUtf8(TextOf(first)); // the usual value: one run of text, no copy
         }
         // Only literal text: an entity reference is skipped, never expanded.
         std::string value;
@@ -86,7 +52,7 @@ Osp::Base::String FeedElement::Attribute(const char* name) const {
                 value += TextOf(part);
             }
         }
-        return FromUtf8(value);
+        return FeedParser::FromUtf8(value);
     }
     return Osp::Base::String();
 }
@@ -100,7 +66,7 @@ Osp::Base::String FeedElement::FirstChildText() const {
         first->content == nullptr) {
         return Osp::Base::String();
     }
-    return FromUtf8(TextOf(first));
+    return FeedParser::FromUtf8(TextOf(first));
 }
 
 FeedElement FeedElement::FirstChildElement() const {
@@ -119,28 +85,17 @@ FeedDocument::FeedDocument() = default;
 FeedDocument::~FeedDocument() = default;
 
 FeedDocument::Status FeedDocument::Load(const char* path, const char* rootName) {
-    std::string systemPath;
-    if (path == nullptr ||
-        Osp::Io::File::ToSystemPath(Osp::Base::String(path), systemPath) != E_SUCCESS) {
-        return Status::Unreadable;
-    }
-    std::ifstream in(systemPath, std::ios::binary | std::ios::ate);
-    if (!in) {
-        return Status::Unreadable;
-    }
-    std::streamoff size = in.tellg();
-    if (size < 0) {
-        return Status::Unreadable;
-    }
-    if (static_cast<std::size_t>(size) > kMaxBytes) {
+    doc_.reset();
+    std::string bytes;
+    switch (FeedParser::ReadFile(path, bytes)) {
+    case FeedParser::FileStatus::Ok:
+        return LoadMemory(bytes.data(), bytes.size(), rootName);
+    case FeedParser::FileStatus::TooLarge:
         return Status::TooLarge;
+    case FeedParser::FileStatus::Unreadable:
+        break;
     }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.seekg(0);
-    if (!in.read(bytes.data(), size)) {
-        return Status::Unreadable;
-    }
-    return LoadMemory(bytes.data(), bytes.size(), rootName);
+    return Status::Unreadable;
 }
 
 FeedDocument::Status FeedDocument::LoadMemory(const char* data, std::size_t size,
@@ -149,16 +104,13 @@ FeedDocument::Status FeedDocument::LoadMemory(const char* data, std::size_t size
     if (size > kMaxBytes) {
         return Status::TooLarge;
     }
-    xmlSetGenericErrorFunc(nullptr, Quiet);
-    // No XML_PARSE_NOENT, DTDLOAD, XINCLUDE or HUGE: the parser's own limits
-    // on depth and text size stay on, and nothing is fetched or expanded.
-    int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT |
-                  XML_PARSE_NOBLANKS;
-    xmlParserCtxt* context = ReusableContext();
+    const FeedParser parser;
+    xmlParserCtxt* context = parser.Context();
     if (context == nullptr) {
         return Status::NotXml; // out of memory: nothing could be read
     }
-    doc_.reset(xmlCtxtReadMemory(context, data, static_cast<int>(size), nullptr, nullptr, options));
+    doc_.reset(xmlCtxtReadMemory(context, data, static_cast<int>(size), nullptr, nullptr,
+                                 FeedParser::Options()));
     if (!doc_) {
         return Status::NotXml;
     }

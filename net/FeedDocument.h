@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/FeedParser.h"
 #include "platform/base/String.h"
 
 #include <cstddef>
@@ -32,7 +33,7 @@ private:
 class FeedDocument {
 public:
     enum class Status { Ok, Unreadable, TooLarge, NotXml, NoRoot, WrongRoot };
-    static constexpr std::size_t kMaxBytes = 32u << 20;
+    static constexpr std::size_t kMaxBytes = FeedParser::kMaxBytes;
 
     FeedDocument();
     ~FeedDocument();

@@ -1,0 +1,89 @@
+#include "net/FeedParser.h"
+
+#include "platform/base/Utf8.h"
+#include "platform/io/File.h"
+
+#include <libxml/parser.h>
+
+#include <fstream>
+#include <memory>
+#include <utility>
+
+namespace {
+
+struct ContextDeleter {
+    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
+};
+
+// Feeds are untrusted and their faults are handled, not printed.
+void Quiet(void*, const char*, ...) {}
+
+// One parser per thread, reused: its name dictionary already holds the
+// element and attribute names of the feeds read before, so a new feed neither
+// builds a dictionary nor interns them again. Hostile feeds full of distinct
+// names cannot grow it for ever: past a bound the parser is replaced.
+thread_local std::unique_ptr<xmlParserCtxt, ContextDeleter> shared;
+thread_local bool sharedBusy = false;
+
+} // namespace
+
+FeedParser::FileStatus FeedParser::ReadFile(const char* path, std::string& bytes) {
+    std::string systemPath;
+    if (path == nullptr ||
+        Osp::Io::File::ToSystemPath(Osp::Base::String(path), systemPath) != E_SUCCESS) {
+        return FileStatus::Unreadable;
+    }
+    std::ifstream in(systemPath, std::ios::binary | std::ios::ate);
+    if (!in) {
+        return FileStatus::Unreadable;
+    }
+    std::streamoff size = in.tellg();
+    if (size < 0) {
+        return FileStatus::Unreadable;
+    }
+    if (static_cast<std::size_t>(size) > kMaxBytes) {
+        return FileStatus::TooLarge;
+    }
+    bytes.assign(static_cast<std::size_t>(size), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), size)) {
+        return FileStatus::Unreadable;
+    }
+    return FileStatus::Ok;
+}
+
+FeedParser::FeedParser() {
+    constexpr int kMaxNames = 4096;
+    xmlSetGenericErrorFunc(nullptr, Quiet);
+    if (sharedBusy) {
+        context_ = xmlNewParserCtxt();
+        own_ = true;
+        return;
+    }
+    if (shared && xmlDictSize(shared->dict) > kMaxNames) {
+        shared.reset();
+    }
+    if (!shared) {
+        shared.reset(xmlNewParserCtxt());
+    }
+    context_ = shared.get();
+    sharedBusy = context_ != nullptr;
+}
+
+FeedParser::~FeedParser() {
+    if (own_) {
+        xmlFreeParserCtxt(context_);
+    } else if (context_ != nullptr) {
+        sharedBusy = false;
+    }
+}
+
+int FeedParser::Options() {
+    return XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT |
+           XML_PARSE_NOBLANKS;
+}
+
+Osp::Base::String FeedParser::FromUtf8(std::string_view utf8) {
+    auto converted = pregonero::text::Utf8ToUtf16Strict(utf8);
+    return converted ? Osp::Base::String(std::move(*converted)) : Osp::Base::String();
+}
