@@ -53,11 +53,10 @@ bool HeadlineList::Load(const HeadlineScreen& screen, const char* fileName, Feed
     if (screen.customList != nullptr) {
         return true; // one feed per screen: a second body changes nothing
     }
-    FeedDocument document;
-    if (document.Load(fileName) != FeedDocument::Status::Ok) {
+    std::vector<HeadlineFeed::Record> records;
+    if (HeadlineFeed::Read(fileName, layout, records) != FeedDocument::Status::Ok) {
         return false;
     }
-    std::vector<HeadlineFeed::Record> records = HeadlineFeed::Read(document.Root(), layout);
     int withImg = 0;
     for (const HeadlineFeed::Record& record : records) {
         withImg += record.imgUrl.IsEmpty() ? 0 : 1;

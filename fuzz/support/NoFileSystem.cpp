@@ -1,4 +1,4 @@
-// The fuzz targets parse feeds from memory only. FeedDocument's file reader
+// The fuzz targets parse feeds from memory only. The feed file reader
 // still names File::ToSystemPath, whose real body needs the whole runtime (the
 // home directory); in these executables no application path maps anywhere.
 #include "platform/io/File.h"

@@ -3,6 +3,7 @@
 #include "screens/GalleryFeed.h"
 #include "screens/HeadlineFeed.h"
 #include "screens/SectionMenu.h"
+#include "support/TreeHeadlines.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,10 @@ template <typename Reader> auto ReadRoot(const std::string& xml, Reader read) {
 }
 
 std::vector<HeadlineFeed::Record> ReadXml(const std::string& xml, FeedLayout layout) {
-    return ReadRoot(xml, [layout](FeedElement root) { return HeadlineFeed::Read(root, layout); });
+    std::vector<HeadlineFeed::Record> records;
+    EXPECT_EQ(HeadlineFeed::ReadMemory(xml.data(), xml.size(), layout, records),
+              FeedDocument::Status::Ok);
+    return records;
 }
 
 std::string Ids(const std::vector<HeadlineFeed::Record>& records) {
