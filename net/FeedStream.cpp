@@ -81,6 +81,8 @@ xmlSAXHandler Handler() {
     xmlSAXHandler handler;
     std::memset(&handler, 0, sizeof handler);
     xmlSAXVersion(&handler, 2);
+    handler.startElement = nullptr; // the namespace-aware callbacks only
+    handler.endElement = nullptr;
     handler.startElementNs = StartElement;
     handler.endElementNs = EndElement;
     handler.characters = IgnoreText;
