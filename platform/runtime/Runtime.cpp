@@ -13,7 +13,8 @@ namespace {
 
 Runtime* gRuntime = nullptr;
 
-// Screens build and free tens of megabytes of feed tree and rows at a time.
+// Screens build and free tens of megabytes of rows, feed trees and pictures
+// at a time.
 // glibc would hand each large block straight back to the kernel (mmap and
 // trim), so the next screen pays page faults for memory it just freed: keep
 // freed memory in the heap instead, up to a bound.
