@@ -87,15 +87,8 @@ FeedDocument::~FeedDocument() = default;
 FeedDocument::Status FeedDocument::Load(const char* path, const char* rootName) {
     doc_.reset();
     std::string bytes;
-    switch (FeedParser::ReadFile(path, bytes)) {
-    case FeedParser::FileStatus::Ok:
-        return LoadMemory(bytes.data(), bytes.size(), rootName);
-    case FeedParser::FileStatus::TooLarge:
-        return Status::TooLarge;
-    case FeedParser::FileStatus::Unreadable:
-        break;
-    }
-    return Status::Unreadable;
+    const Status read = FeedParser::ReadFile(path, bytes);
+    return read == Status::Ok ? LoadMemory(bytes.data(), bytes.size(), rootName) : read;
 }
 
 FeedDocument::Status FeedDocument::LoadMemory(const char* data, std::size_t size,

@@ -32,7 +32,7 @@ private:
 // network, DTD loading, entity substitution and XInclude all off.
 class FeedDocument {
 public:
-    enum class Status { Ok, Unreadable, TooLarge, NotXml, NoRoot, WrongRoot };
+    using Status = FeedStatus;
     static constexpr std::size_t kMaxBytes = FeedParser::kMaxBytes;
 
     FeedDocument();

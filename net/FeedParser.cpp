@@ -27,29 +27,29 @@ thread_local bool sharedBusy = false;
 
 } // namespace
 
-FeedParser::FileStatus FeedParser::ReadFile(const char* path, std::string& bytes) {
+FeedStatus FeedParser::ReadFile(const char* path, std::string& bytes) {
     std::string systemPath;
     if (path == nullptr ||
         Osp::Io::File::ToSystemPath(Osp::Base::String(path), systemPath) != E_SUCCESS) {
-        return FileStatus::Unreadable;
+        return FeedStatus::Unreadable;
     }
     std::ifstream in(systemPath, std::ios::binary | std::ios::ate);
     if (!in) {
-        return FileStatus::Unreadable;
+        return FeedStatus::Unreadable;
     }
     std::streamoff size = in.tellg();
     if (size < 0) {
-        return FileStatus::Unreadable;
+        return FeedStatus::Unreadable;
     }
     if (static_cast<std::size_t>(size) > kMaxBytes) {
-        return FileStatus::TooLarge;
+        return FeedStatus::TooLarge;
     }
     bytes.assign(static_cast<std::size_t>(size), '\0');
     in.seekg(0);
     if (!in.read(bytes.data(), size)) {
-        return FileStatus::Unreadable;
+        return FeedStatus::Unreadable;
     }
-    return FileStatus::Ok;
+    return FeedStatus::Ok;
 }
 
 FeedParser::FeedParser() {

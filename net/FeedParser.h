@@ -8,6 +8,9 @@
 
 struct _xmlParserCtxt;
 
+// How reading a cache file ended, for both feed readers.
+enum class FeedStatus { Ok, Unreadable, TooLarge, NotXml, NoRoot, WrongRoot };
+
 // What the tree and the streaming feed readers share: how a cache file is read
 // into memory, the parser each thread reuses, and the options every feed is
 // parsed with. An instance holds a parser for one parse.
@@ -23,11 +26,11 @@ public:
     // Null when out of memory.
     _xmlParserCtxt* Context() const { return context_; }
 
-    enum class FileStatus { Ok, Unreadable, TooLarge };
     static constexpr std::size_t kMaxBytes = 32u << 20;
 
     // `path` is an application path ("/Home/Res/x.xml"); at most kMaxBytes.
-    static FileStatus ReadFile(const char* path, std::string& bytes);
+    // Ok, Unreadable or TooLarge.
+    static FeedStatus ReadFile(const char* path, std::string& bytes);
 
     // No entity substitution, DTD loading, XInclude or HUGE: the parser's own
     // limits on depth and text size stay on, and nothing is fetched or expanded.

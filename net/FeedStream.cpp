@@ -152,28 +152,22 @@ Osp::Base::String FeedStreamElement::Attribute(const char* name) const {
     return Osp::Base::String();
 }
 
-FeedDocument::Status FeedStream::Read(const char* path, Visitor& visitor, const char* rootName) {
+FeedStatus FeedStream::Read(const char* path, Visitor& visitor, const char* rootName) {
     std::string bytes;
-    switch (FeedParser::ReadFile(path, bytes)) {
-    case FeedParser::FileStatus::Ok:
-        return ReadMemory(bytes.data(), bytes.size(), visitor, rootName);
-    case FeedParser::FileStatus::TooLarge:
-        return FeedDocument::Status::TooLarge;
-    case FeedParser::FileStatus::Unreadable:
-        break;
-    }
-    return FeedDocument::Status::Unreadable;
+    const FeedStatus read = FeedParser::ReadFile(path, bytes);
+    return read == FeedStatus::Ok ? ReadMemory(bytes.data(), bytes.size(), visitor, rootName)
+                                  : read;
 }
 
-FeedDocument::Status FeedStream::ReadMemory(const char* data, std::size_t size, Visitor& visitor,
-                                            const char* rootName) {
+FeedStatus FeedStream::ReadMemory(const char* data, std::size_t size, Visitor& visitor,
+                                  const char* rootName) {
     if (size > FeedParser::kMaxBytes) {
-        return FeedDocument::Status::TooLarge;
+        return FeedStatus::TooLarge;
     }
     const FeedParser parser;
     xmlParserCtxt* context = parser.Context();
     if (context == nullptr) {
-        return FeedDocument::Status::NotXml; // out of memory: nothing could be read
+        return FeedStatus::NotXml; // out of memory: nothing could be read
     }
     xmlSAXHandler handler = Handler();
     Walk walk;
@@ -199,10 +193,10 @@ FeedDocument::Status FeedStream::ReadMemory(const char* data, std::size_t size, 
         std::rethrow_exception(walk.failure);
     }
     if (prologue == nullptr) {
-        return FeedDocument::Status::NotXml;
+        return FeedStatus::NotXml;
     }
     if (!walk.rootSeen) {
-        return FeedDocument::Status::NoRoot;
+        return FeedStatus::NoRoot;
     }
-    return walk.wrongRoot ? FeedDocument::Status::WrongRoot : FeedDocument::Status::Ok;
+    return walk.wrongRoot ? FeedStatus::WrongRoot : FeedStatus::Ok;
 }

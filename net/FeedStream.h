@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/FeedDocument.h"
+#include "net/FeedParser.h"
 #include "platform/base/String.h"
 
 #include <cstddef>
@@ -44,8 +44,7 @@ public:
     // the whole file is well-formed: whatever it gathered must be dropped
     // unless Ok comes back. Exceptions from the visitor stop the parse and
     // are thrown on from here.
-    static FeedDocument::Status Read(const char* path, Visitor& visitor,
-                                     const char* rootName = "root");
-    static FeedDocument::Status ReadMemory(const char* data, std::size_t size, Visitor& visitor,
-                                           const char* rootName = "root");
+    static FeedStatus Read(const char* path, Visitor& visitor, const char* rootName = "root");
+    static FeedStatus ReadMemory(const char* data, std::size_t size, Visitor& visitor,
+                                 const char* rootName = "root");
 };
