@@ -25,10 +25,6 @@ std::uint32_t OpaquePixel(Rgba c) {
     return 0xFF000000u | (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
 }
 
-void SetSource(cairo_t* cr, Rgba c) {
-    cairo_set_source_rgba(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0, c.a / 255.0);
-}
-
 } // namespace
 
 void CairoPainter::ContextDeleter::operator()(_cairo* cr) const {
@@ -62,8 +58,7 @@ IntRect CairoPainter::Clipped(const IntRect& rect) const {
 
 void CairoPainter::FillOpaque(const IntRect& area, std::uint32_t pixel) {
     cairo_set_operator(cr_.get(), CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_rgb(cr_.get(), ((pixel >> 16) & 0xFF) / 255.0, ((pixel >> 8) & 0xFF) / 255.0,
-                         (pixel & 0xFF) / 255.0);
+    SetSourcePixel(cr_.get(), pixel);
     cairo_rectangle(cr_.get(), area.x, area.y, area.width, area.height);
     cairo_fill(cr_.get());
     cairo_set_operator(cr_.get(), CAIRO_OPERATOR_OVER);

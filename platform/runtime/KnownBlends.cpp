@@ -12,21 +12,12 @@ namespace {
 
 constexpr std::size_t kKept = 16;
 
-void SetSource(cairo_t* cr, Rgba c) {
-    cairo_set_source_rgba(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0, c.a / 255.0);
-}
-
-Rgba ColorOf(std::uint32_t opaque) {
-    return Rgba{static_cast<std::uint8_t>(opaque >> 16), static_cast<std::uint8_t>(opaque >> 8),
-                static_cast<std::uint8_t>(opaque), 255};
-}
-
 // A scratch surface of `width` × `height` pixels, all `under`.
 CairoSurfacePtr SurfaceOf(std::uint32_t under, int width, int height = 1) {
     CairoSurfacePtr row(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     CairoPtr cr(cairo_create(row.get()));
     cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
-    SetSource(cr.get(), ColorOf(under));
+    SetSourcePixel(cr.get(), under);
     cairo_paint(cr.get());
     return row;
 }

@@ -189,8 +189,7 @@ bool TextCoverage::MatchesCairo(const GlyphRuns& glyphs, Rgba color, std::uint32
     {
         CairoPtr cr(cairo_create(drawn.get()));
         cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_rgb(cr.get(), ((under >> 16) & 0xFF) / 255.0,
-                             ((under >> 8) & 0xFF) / 255.0, (under & 0xFF) / 255.0);
+        SetSourcePixel(cr.get(), under);
         cairo_paint(cr.get());
         cairo_set_operator(cr.get(), CAIRO_OPERATOR_OVER);
         if (clipToInk) {
@@ -198,8 +197,7 @@ bool TextCoverage::MatchesCairo(const GlyphRuns& glyphs, Rgba color, std::uint32
             cairo_rectangle(cr.get(), originX + ink_.x, originY + ink_.y, ink_.width, ink_.height);
             cairo_clip(cr.get());
         }
-        cairo_set_source_rgba(cr.get(), color.r / 255.0, color.g / 255.0, color.b / 255.0,
-                              color.a / 255.0);
+        SetSource(cr.get(), color);
         glyphs.Show(cr.get(), originX, originY);
     }
     cairo_surface_flush(drawn.get());
