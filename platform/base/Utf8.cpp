@@ -81,6 +81,25 @@ template <bool Strict> bool Convert(std::string_view utf8, std::u16string& out) 
     return true;
 }
 
+// One code point (at most U+10FFFF) as UTF-8, a byte at a time to `put`.
+template <typename Put> void Encode(std::uint32_t cp, Put put) {
+    if (cp < 0x80) {
+        put(cp);
+    } else if (cp < 0x800) {
+        put(0xC0 | (cp >> 6));
+        put(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        put(0xE0 | (cp >> 12));
+        put(0x80 | ((cp >> 6) & 0x3F));
+        put(0x80 | (cp & 0x3F));
+    } else {
+        put(0xF0 | (cp >> 18));
+        put(0x80 | ((cp >> 12) & 0x3F));
+        put(0x80 | ((cp >> 6) & 0x3F));
+        put(0x80 | (cp & 0x3F));
+    }
+}
+
 } // namespace
 
 std::optional<std::u16string> Utf8ToUtf16Strict(std::string_view utf8) {
@@ -131,40 +150,14 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = kReplacement;
         }
-        if (cp < 0x800) {
-            put(0xC0 | (cp >> 6));
-            put(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            put(0xE0 | (cp >> 12));
-            put(0x80 | ((cp >> 6) & 0x3F));
-            put(0x80 | (cp & 0x3F));
-        } else {
-            put(0xF0 | (cp >> 18));
-            put(0x80 | ((cp >> 12) & 0x3F));
-            put(0x80 | ((cp >> 6) & 0x3F));
-            put(0x80 | (cp & 0x3F));
-        }
+        Encode(cp, put);
     }
     return out;
 }
 
 void AppendUtf8(std::string& out, char32_t codePoint) {
-    const auto c = static_cast<std::uint32_t>(codePoint);
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    Encode(static_cast<std::uint32_t>(codePoint),
+           [&out](unsigned value) { out += static_cast<char>(value); });
 }
 
 } // namespace pregonero::text
