@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "platform/runtime/NetworkService.h"
+#include "platform/runtime/network/NetworkService.h"
 
 namespace {
 

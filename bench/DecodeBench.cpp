@@ -5,7 +5,7 @@
 // with fine grain, saved by libvips as baseline JPEG (1024x768, 1600x1200,
 // 3000x2000), progressive JPEG (1600x1200) and PNG (1024x768). A last case
 // runs all 64 pictures to thumbnails on two threads for the throughput.
-#include "platform/runtime/PictureDecoder.h"
+#include "platform/runtime/pictures/PictureDecoder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,9 +2,9 @@
 // with and without the text layout cache, the first frame (fonts loading),
 // and writing a screenshot. `ListBench --rows-png FILE` writes the picture of
 // mixed rows used in the README instead of running the benchmarks.
-#include "platform/runtime/CairoPainter.h"
-#include "platform/runtime/Framebuffer.h"
-#include "platform/runtime/TextLayoutCache.h"
+#include "platform/runtime/rendering/CairoPainter.h"
+#include "platform/runtime/rendering/Framebuffer.h"
+#include "platform/runtime/rendering/TextLayoutCache.h"
 #include "platform/ui/CustomList.h"
 #include "platform/ui/Form.h"
 #include "rows/ResultadosItem.h"

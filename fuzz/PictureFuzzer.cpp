@@ -10,7 +10,7 @@
 // limits) are skipped. The
 // refusals above the limits still run; unit tests cover large pictures.
 #include "fuzz/support/FuzzCheck.h"
-#include "platform/runtime/PictureDecoder.h"
+#include "platform/runtime/pictures/PictureDecoder.h"
 
 #include <cstddef>
 #include <cstdint>

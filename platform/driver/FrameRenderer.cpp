@@ -1,7 +1,7 @@
 #include "platform/driver/FrameRenderer.h"
 
 #include "platform/app/Application.h"
-#include "platform/runtime/CairoPainter.h"
+#include "platform/runtime/rendering/CairoPainter.h"
 #include "platform/runtime/Runtime.h"
 #include "platform/ui/ScreenComposer.h"
 

@@ -5,7 +5,7 @@
 #include "platform/driver/FrameRenderer.h"
 #include "platform/driver/ProcessClock.h"
 #include "platform/driver/Snapshot.h"
-#include "platform/runtime/Framebuffer.h"
+#include "platform/runtime/rendering/Framebuffer.h"
 #include "platform/runtime/Runtime.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageBox.h"

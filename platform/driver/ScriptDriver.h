@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/driver/ScriptSource.h"
-#include "platform/runtime/EventLoop.h"
+#include "platform/runtime/loop/EventLoop.h"
 
 #include <chrono>
 #include <memory>

@@ -1,5 +1,6 @@
 #include "platform/driver/Snapshot.h"
 
+#include "platform/base/JsonWriter.h"
 #include "platform/driver/ProcessClock.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Frame.h"
@@ -38,7 +39,7 @@ long long ResidentKb() {
 } // namespace
 
 std::string Snapshot::Build(const Osp::Ui::Controls::Frame& frame) {
-    runtime::JsonWriter json;
+    text::JsonWriter json;
     json.BeginObject();
     json.Key("forms").BeginArray();
     for (Form* form : frame.GetForms()) {

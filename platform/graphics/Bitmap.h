@@ -2,7 +2,7 @@
 
 #include "platform/base/Object.h"
 #include "platform/base/BaseResult.h"
-#include "platform/runtime/PixelBuffer.h"
+#include "platform/runtime/pictures/PixelBuffer.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 #include "platform/base/String.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Rectangle.h"
-#include "platform/runtime/Painter.h"
+#include "platform/runtime/rendering/Painter.h"
 
 namespace Osp::Graphics {
 

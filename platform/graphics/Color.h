@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/base/Object.h"
-#include "platform/runtime/PaintTypes.h"
+#include "platform/runtime/rendering/PaintTypes.h"
 
 #include <cstdint>
 

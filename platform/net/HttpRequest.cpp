@@ -1,6 +1,6 @@
 #include "platform/net/HttpRequest.h"
 
-#include "platform/runtime/UrlCheck.h"
+#include "platform/runtime/network/UrlCheck.h"
 
 namespace Osp::Net::Http {
 

@@ -1,7 +1,7 @@
 #include "platform/net/HttpSession.h"
 
 #include "platform/net/HttpTransaction.h"
-#include "platform/runtime/UrlCheck.h"
+#include "platform/runtime/network/UrlCheck.h"
 
 #include <algorithm>
 #include <new>

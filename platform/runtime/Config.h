@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/runtime/network/FetchLimits.h"
+
 #include <atomic>
 #include <string>
-
-#include "platform/runtime/FetchLimits.h"
 
 namespace pregonero::runtime {
 

@@ -1,7 +1,7 @@
 #include "platform/runtime/Runtime.h"
 
-#include "platform/runtime/Framebuffer.h"
-#include "platform/runtime/TextLayoutCache.h"
+#include "platform/runtime/rendering/Framebuffer.h"
+#include "platform/runtime/rendering/TextLayoutCache.h"
 
 #include <cassert>
 

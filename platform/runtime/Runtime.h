@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/runtime/Config.h"
-#include "platform/runtime/EventLoop.h"
-#include "platform/runtime/DecodeService.h"
-#include "platform/runtime/NetworkService.h"
+#include "platform/runtime/loop/EventLoop.h"
+#include "platform/runtime/network/NetworkService.h"
+#include "platform/runtime/pictures/DecodeService.h"
 
 #include <memory>
 
@@ -12,8 +12,10 @@ namespace pregonero::runtime {
 class Framebuffer;
 class TextLayoutCache;
 
-// Everything the handset platform stand-in runs on: one per process, made by
-// the entry point before the application starts and gone after it ends.
+// Everything the handset platform stand-in runs on, owned together: the
+// settings, the event loop, the network and picture services, the screen and
+// its text layouts. One per process, made by the entry point before the
+// application starts and gone after it ends.
 class Runtime {
 public:
     Runtime();

@@ -1,5 +1,6 @@
 #include "platform/ui/Control.h"
 
+#include "platform/base/JsonWriter.h"
 #include "platform/runtime/Runtime.h"
 #include "platform/ui/Container.h"
 
@@ -67,14 +68,14 @@ void Control::OnUserEventReceivedN(RequestId, Osp::Base::Collection::IList*) {}
 
 void Control::Paint(const Osp::Graphics::Canvas&) const {}
 
-void Control::DescribeCommon(pregonero::runtime::JsonWriter& json) const {
+void Control::DescribeCommon(pregonero::text::JsonWriter& json) const {
     json.Key("type").String(TypeName());
     json.Key("name").String(name_.ToUtf8());
     json.Key("bounds").IntArray({bounds_.x, bounds_.y, bounds_.width, bounds_.height});
     json.Key("visible").Bool(shown_);
 }
 
-void Control::Describe(pregonero::runtime::JsonWriter& json) const {
+void Control::Describe(pregonero::text::JsonWriter& json) const {
     json.BeginObject();
     DescribeCommon(json);
     json.EndObject();

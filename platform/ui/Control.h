@@ -4,10 +4,13 @@
 #include "platform/base/String.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rectangle.h"
-#include "platform/runtime/JsonWriter.h"
 #include "platform/ui/UiTypes.h"
 
 #include <memory>
+
+namespace pregonero::text {
+class JsonWriter;
+}
 
 namespace Osp::Ui {
 
@@ -44,7 +47,7 @@ public:
     // The stand-in's own: painting, snapshots and input.
     virtual void Paint(const Osp::Graphics::Canvas& canvas) const;
     virtual const char* TypeName() const { return "Control"; }
-    virtual void Describe(pregonero::runtime::JsonWriter& json) const;
+    virtual void Describe(pregonero::text::JsonWriter& json) const;
     virtual bool HandleKey(pregonero::ui::Key key);
     // Selects the row at `position` as a user would (lists only); false when
     // this control has no such row.
@@ -57,7 +60,7 @@ public:
 
 protected:
     // Writes the keys every control shares; subclasses add theirs after it.
-    void DescribeCommon(pregonero::runtime::JsonWriter& json) const;
+    void DescribeCommon(pregonero::text::JsonWriter& json) const;
 
 private:
     friend class Container;

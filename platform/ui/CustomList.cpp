@@ -1,5 +1,7 @@
 #include "platform/ui/CustomList.h"
 
+#include "platform/base/JsonWriter.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -244,7 +246,7 @@ void CustomList::PaintRow(const Canvas& canvas, int index, int top) const {
     }
 }
 
-void CustomList::Describe(pregonero::runtime::JsonWriter& json) const {
+void CustomList::Describe(pregonero::text::JsonWriter& json) const {
     json.BeginObject();
     DescribeCommon(json);
     json.Key("focusedIndex").Int(focused_);

@@ -48,7 +48,7 @@ public:
 
     void Paint(const Osp::Graphics::Canvas& canvas) const override;
     const char* TypeName() const override { return "CustomList"; }
-    void Describe(pregonero::runtime::JsonWriter& json) const override;
+    void Describe(pregonero::text::JsonWriter& json) const override;
     bool HandleKey(pregonero::ui::Key key) override;
     bool ActivateRowAt(int position) override;
 

@@ -1,5 +1,7 @@
 #include "platform/ui/CustomListItem.h"
 
+#include "platform/base/JsonWriter.h"
+
 #include <utility>
 
 namespace Osp::Ui::Controls {
@@ -147,13 +149,13 @@ const char* KindName(CustomListItem::ElementKind kind) {
     return "empty";
 }
 
-void ColorArray(pregonero::runtime::JsonWriter& json, const Osp::Graphics::Color& c) {
+void ColorArray(pregonero::text::JsonWriter& json, const Osp::Graphics::Color& c) {
     json.IntArray({c.GetRed(), c.GetGreen(), c.GetBlue(), c.GetAlpha()});
 }
 
 } // namespace
 
-void CustomListItem::DescribeElements(pregonero::runtime::JsonWriter& json) const {
+void CustomListItem::DescribeElements(pregonero::text::JsonWriter& json) const {
     json.BeginArray();
     for (const Element& e : elements_) {
         const Rectangle& r = e.slot.rect;

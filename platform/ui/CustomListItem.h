@@ -3,12 +3,15 @@
 #include "platform/base/String.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
-#include "platform/runtime/JsonWriter.h"
 #include "platform/ui/CustomListItemFormat.h"
 #include "platform/ui/ICustomListElement.h"
 
 #include <string>
 #include <vector>
+
+namespace pregonero::text {
+class JsonWriter;
+}
 
 namespace Osp::Ui::Controls {
 
@@ -41,7 +44,7 @@ public:
     const Osp::Graphics::Rectangle* GetElementBounds(int elementId) const;
     bool IsElementEventEnabled(int elementId) const;
     void PaintElements(const Osp::Graphics::Canvas& rowCanvas, CustomListItemStatus status) const;
-    void DescribeElements(pregonero::runtime::JsonWriter& json) const;
+    void DescribeElements(pregonero::text::JsonWriter& json) const;
 
 private:
     friend class CustomList;

@@ -1,5 +1,6 @@
 #include "platform/ui/Form.h"
 
+#include "platform/base/JsonWriter.h"
 #include "platform/ui/OptionMenu.h"
 
 namespace Osp::Ui::Controls {
@@ -274,7 +275,7 @@ void Form::PaintBars(const Canvas& canvas) const {
     }
 }
 
-void Form::DescribeForm(pregonero::runtime::JsonWriter& json) const {
+void Form::DescribeForm(pregonero::text::JsonWriter& json) const {
     Rectangle b = GetBounds();
     Rectangle c = GetClientAreaBounds();
     json.BeginObject();

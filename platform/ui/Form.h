@@ -73,7 +73,7 @@ public:
     Osp::Graphics::Point ChildOrigin() const override;
     void Paint(const Osp::Graphics::Canvas& canvas) const override;
     const char* TypeName() const override { return "Form"; }
-    void DescribeForm(pregonero::runtime::JsonWriter& json) const;
+    void DescribeForm(pregonero::text::JsonWriter& json) const;
     bool HandleKey(pregonero::ui::Key key) override;
 
     // Rectangles of the bars on screen, for painting and for mouse hits.

@@ -1,5 +1,7 @@
 #include "platform/ui/Label.h"
 
+#include "platform/base/JsonWriter.h"
+
 namespace Osp::Ui::Controls {
 
 using pregonero::runtime::TextStyle;
@@ -50,7 +52,7 @@ void Label::Paint(const Osp::Graphics::Canvas& canvas) const {
     canvas.DrawText(Osp::Graphics::Rectangle(pad, 0, b.width - 2 * pad, b.height), text_, style);
 }
 
-void Label::Describe(pregonero::runtime::JsonWriter& json) const {
+void Label::Describe(pregonero::text::JsonWriter& json) const {
     json.BeginObject();
     DescribeCommon(json);
     json.Key("text").String(text_.ToUtf8());

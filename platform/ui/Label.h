@@ -33,7 +33,7 @@ public:
 
     void Paint(const Osp::Graphics::Canvas& canvas) const override;
     const char* TypeName() const override { return "Label"; }
-    void Describe(pregonero::runtime::JsonWriter& json) const override;
+    void Describe(pregonero::text::JsonWriter& json) const override;
 
 private:
     Osp::Base::String text_;

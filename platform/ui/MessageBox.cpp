@@ -1,5 +1,6 @@
 #include "platform/ui/MessageBox.h"
 
+#include "platform/base/JsonWriter.h"
 #include "platform/runtime/Runtime.h"
 
 #include <algorithm>
@@ -113,7 +114,7 @@ void MessageBox::PaintOverlay(const Osp::Graphics::Canvas& canvas) const {
     }
 }
 
-void MessageBox::DescribeBox(pregonero::runtime::JsonWriter& json) const {
+void MessageBox::DescribeBox(pregonero::text::JsonWriter& json) const {
     json.BeginObject();
     json.Key("title").String(title_.ToUtf8());
     json.Key("text").String(text_.ToUtf8());

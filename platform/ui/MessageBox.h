@@ -39,7 +39,7 @@ public:
     bool HandleKey(pregonero::ui::Key key) override;
     void PaintOverlay(const Osp::Graphics::Canvas& canvas) const;
     Osp::Graphics::Rectangle OkButtonRect() const;
-    void DescribeBox(pregonero::runtime::JsonWriter& json) const;
+    void DescribeBox(pregonero::text::JsonWriter& json) const;
     const char* TypeName() const override { return "MessageBox"; }
 
 private:

@@ -1,5 +1,6 @@
 #include "platform/ui/OptionMenu.h"
 
+#include "platform/base/JsonWriter.h"
 #include "platform/ui/Form.h"
 
 namespace Osp::Ui::Controls {
@@ -211,7 +212,7 @@ void OptionMenu::PaintOverlay(const Osp::Graphics::Canvas& canvas, const Rectang
     }
 }
 
-void OptionMenu::DescribeMenu(pregonero::runtime::JsonWriter& json) const {
+void OptionMenu::DescribeMenu(pregonero::text::JsonWriter& json) const {
     json.BeginObject();
     json.Key("shown").Bool(IsOpen());
     json.Key("openSubMenu").Int(IsOpen() ? openSub_ : -1);

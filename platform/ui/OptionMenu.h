@@ -40,7 +40,7 @@ public:
                       const Osp::Graphics::Rectangle& area) const;
     // Item at a screen point, laid out in `area`; -1 for none.
     int HitTest(const Osp::Graphics::Rectangle& area, int x, int y) const;
-    void DescribeMenu(pregonero::runtime::JsonWriter& json) const;
+    void DescribeMenu(pregonero::text::JsonWriter& json) const;
     void DetachFromForm() { owner_ = nullptr; }
     const char* TypeName() const override { return "OptionMenu"; }
 

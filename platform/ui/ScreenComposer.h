@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/graphics/Rectangle.h"
-#include "platform/runtime/Painter.h"
+#include "platform/runtime/rendering/Painter.h"
 #include "platform/ui/UiTypes.h"
 
 namespace Osp::Ui::Controls {

@@ -1,8 +1,8 @@
-#include "platform/runtime/CairoPainter.h"
+#include "platform/runtime/rendering/CairoPainter.h"
 
-#include "platform/runtime/Framebuffer.h"
-#include "platform/runtime/PixelBuffer.h"
-#include "platform/runtime/TextLayoutCache.h"
+#include "platform/runtime/rendering/Framebuffer.h"
+#include "platform/runtime/pictures/PixelBuffer.h"
+#include "platform/runtime/rendering/TextLayoutCache.h"
 #include "platform/ui/CustomList.h"
 #include "rows/ResultadosItem.h"
 #include "rows/Seccion.h"

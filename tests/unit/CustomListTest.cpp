@@ -1,8 +1,9 @@
 #include "platform/ui/CustomList.h"
 
-#include "platform/runtime/CairoPainter.h"
-#include "platform/runtime/Framebuffer.h"
-#include "platform/runtime/TextLayoutCache.h"
+#include "platform/base/JsonWriter.h"
+#include "platform/runtime/rendering/CairoPainter.h"
+#include "platform/runtime/rendering/Framebuffer.h"
+#include "platform/runtime/rendering/TextLayoutCache.h"
 
 #include <gtest/gtest.h>
 
@@ -305,7 +306,7 @@ TEST(CustomListTest, DescribesRowsAndElementsForTheSnapshot) {
     list.AddItem(*item, 7);
     list.SetFocusedIndex(0);
 
-    pregonero::runtime::JsonWriter json;
+    pregonero::text::JsonWriter json;
     list.Describe(json);
     const std::string& text = json.Text();
     EXPECT_NE(std::string::npos, text.find("\"type\":\"CustomList\""));

@@ -1,4 +1,4 @@
-#include "platform/runtime/DecodeService.h"
+#include "platform/runtime/pictures/DecodeService.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include "platform/runtime/NetworkService.h"
+#include "platform/runtime/network/NetworkService.h"
 #include "tests/unit/TestPictures.h"
 
 namespace pregonero::runtime {

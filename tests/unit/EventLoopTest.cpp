@@ -1,4 +1,4 @@
-#include "platform/runtime/EventLoop.h"
+#include "platform/runtime/loop/EventLoop.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/MessageBox.h"
 #include "support/AppHarness.h"

@@ -1,4 +1,4 @@
-#include "platform/runtime/NetworkService.h"
+#include "platform/runtime/network/NetworkService.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

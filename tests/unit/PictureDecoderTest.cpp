@@ -1,4 +1,4 @@
-#include "platform/runtime/PictureDecoder.h"
+#include "platform/runtime/pictures/PictureDecoder.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,4 +1,4 @@
-#include "platform/runtime/PictureScaler.h"
+#include "platform/runtime/pictures/PictureScaler.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Opaque 8-bit RGB files take their own path (rows as stored, widened to
 // ARGB); everything else still goes through RGBA. Both must agree on colour,
 // and a tRNS colour key must still make its pixels transparent.
-#include "platform/runtime/ArgbImage.h"
-#include "platform/runtime/PngDecoder.h"
+#include "platform/runtime/pictures/ArgbImage.h"
+#include "platform/runtime/pictures/PngDecoder.h"
 #include "tests/unit/TestPictures.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // exactly the pixels given, whatever the picture's size and however its rows
 // fall into the runs that are deflated apart; and a write that fails must say
 // which file and leave no partial file behind.
-#include "platform/runtime/Framebuffer.h"
-#include "platform/runtime/PngWriter.h"
+#include "platform/runtime/rendering/Framebuffer.h"
+#include "platform/runtime/rendering/PngWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/runtime/SolidColorRegions.h"
+#include "platform/runtime/rendering/SolidColorRegions.h"
 
 #include <gtest/gtest.h>
 

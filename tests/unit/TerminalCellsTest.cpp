@@ -6,7 +6,7 @@
 #include "platform/frontends/terminal/TerminalPainter.h"
 #include "platform/frontends/terminal/TerminalView.h"
 #include "platform/frontends/terminal/TextCells.h"
-#include "platform/runtime/PixelBuffer.h"
+#include "platform/runtime/pictures/PixelBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include <turbojpeg.h>
 #include <webp/encode.h>
 
-#include "platform/runtime/PixelBuffer.h"
+#include "platform/runtime/pictures/PixelBuffer.h"
 
 namespace pregonero::test {
 

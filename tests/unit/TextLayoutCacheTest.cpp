@@ -1,6 +1,6 @@
-#include "platform/runtime/TextLayoutCache.h"
+#include "platform/runtime/rendering/TextLayoutCache.h"
 
-#include "platform/runtime/TextCoverage.h"
+#include "platform/runtime/rendering/TextCoverage.h"
 
 #include <string>
 

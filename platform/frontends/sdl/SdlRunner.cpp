@@ -7,7 +7,7 @@
 #include "platform/driver/ScriptDriver.h"
 #include "platform/frontends/sdl/SdlKeyMap.h"
 #include "platform/frontends/sdl/SdlWindow.h"
-#include "platform/runtime/Framebuffer.h"
+#include "platform/runtime/rendering/Framebuffer.h"
 #include "platform/runtime/Runtime.h"
 #include "platform/ui/Frame.h"
 #include "platform/ui/ScreenComposer.h"

@@ -3,7 +3,7 @@
 #include <SDL.h>
 
 #include "platform/frontends/sdl/WindowScale.h"
-#include "platform/runtime/Framebuffer.h"
+#include "platform/runtime/rendering/Framebuffer.h"
 
 namespace pregonero::platform {
 

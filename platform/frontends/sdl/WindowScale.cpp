@@ -1,6 +1,6 @@
 #include "platform/frontends/sdl/WindowScale.h"
 
-#include "platform/runtime/Framebuffer.h"
+#include "platform/runtime/rendering/Framebuffer.h"
 
 #include <algorithm>
 

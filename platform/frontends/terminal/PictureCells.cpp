@@ -2,7 +2,7 @@
 
 #include <chafa.h>
 
-#include "platform/runtime/PixelBuffer.h"
+#include "platform/runtime/pictures/PixelBuffer.h"
 
 #include <algorithm>
 #include <cstdint>

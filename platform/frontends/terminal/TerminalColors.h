@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/runtime/PaintTypes.h"
+#include "platform/runtime/rendering/PaintTypes.h"
 
 namespace pregonero::platform {
 

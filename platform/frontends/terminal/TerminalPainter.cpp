@@ -1,7 +1,7 @@
 #include "platform/frontends/terminal/TerminalPainter.h"
 
 #include "platform/frontends/terminal/TextCells.h"
-#include "platform/runtime/PixelBuffer.h"
+#include "platform/runtime/pictures/PixelBuffer.h"
 
 namespace pregonero::platform {
 

@@ -3,7 +3,7 @@
 #include "platform/frontends/terminal/CellGrid.h"
 #include "platform/frontends/terminal/CellScale.h"
 #include "platform/frontends/terminal/PictureCells.h"
-#include "platform/runtime/Painter.h"
+#include "platform/runtime/rendering/Painter.h"
 
 #include <vector>
 

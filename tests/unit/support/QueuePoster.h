@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/runtime/TaskPoster.h"
+#include "platform/runtime/loop/TaskPoster.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,6 +1,6 @@
 #include "ScreenFeeds.h"
 
-#include "platform/runtime/JsonWriter.h"
+#include "platform/base/JsonWriter.h"
 #include "platform/ui/CustomListItem.h"
 #include "tests/unit/TestPictures.h"
 
@@ -50,7 +50,7 @@ std::string ScreenFeeds::Url(const std::string& path) const {
 }
 
 std::string DescribeRow(const Osp::Ui::Controls::CustomListItem& row) {
-    pregonero::runtime::JsonWriter json;
+    pregonero::text::JsonWriter json;
     row.DescribeElements(json);
     return json.Text();
 }

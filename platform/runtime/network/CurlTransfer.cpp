@@ -1,0 +1,163 @@
+#include "platform/runtime/network/CurlTransfer.h"
+
+#include <algorithm>
+
+namespace pregonero::runtime {
+
+namespace {
+
+constexpr const char* kAllowedProtocols = "http,https";
+
+long StallSeconds(long stallTimeoutMs) {
+    // curl measures stalls in whole seconds; round up so a limit never shrinks.
+    return stallTimeoutMs <= 0 ? 0 : (stallTimeoutMs + 999) / 1000;
+}
+
+} // namespace
+
+CurlTransfer::CurlTransfer(FetchId id, const FetchLimits& limits,
+                           std::shared_ptr<const std::atomic<bool>> cancelled)
+    : id_(id), limits_(limits), cancelled_(std::move(cancelled)) {}
+
+CurlTransfer::~CurlTransfer() {
+    if (attachedTo_ != nullptr) {
+        curl_multi_remove_handle(attachedTo_, easy_.Get());
+    }
+}
+
+bool CurlTransfer::Attach(CURLM* multi, const std::string& url) {
+    if (!easy_ || !Configure(url)) {
+        return false;
+    }
+    if (curl_multi_add_handle(multi, easy_.Get()) != CURLM_OK) {
+        return false;
+    }
+    attachedTo_ = multi;
+    return true;
+}
+
+bool CurlTransfer::Configure(const std::string& url) {
+    CURL* h = easy_.Get();
+    CURLcode rc = CURLE_OK;
+    auto set = [&rc, h](CURLoption option, auto value) {
+        if (rc == CURLE_OK) {
+            rc = curl_easy_setopt(h, option, value);
+        }
+    };
+    set(CURLOPT_URL, url.c_str());
+    set(CURLOPT_HTTPGET, 1L);
+    set(CURLOPT_NOSIGNAL, 1L);
+    // Plain HTTP/1.1: parallel HTTP/2 without TLS is unreliable in the curl we ship on.
+    set(CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1});
+    set(CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
+    set(CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols);
+    set(CURLOPT_FOLLOWLOCATION, 1L);
+    set(CURLOPT_MAXREDIRS, long{limits_.maxRedirects});
+    set(CURLOPT_CONNECTTIMEOUT_MS, limits_.connectTimeoutMs);
+    set(CURLOPT_TIMEOUT_MS, limits_.totalTimeoutMs);
+    set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+    set(CURLOPT_LOW_SPEED_TIME, StallSeconds(limits_.stallTimeoutMs));
+    set(CURLOPT_ACCEPT_ENCODING, ""); // every decoder curl has; counted after decoding
+    set(CURLOPT_WRITEFUNCTION, &CurlTransfer::WriteBody);
+    set(CURLOPT_WRITEDATA, static_cast<void*>(this));
+    set(CURLOPT_HEADERFUNCTION, &CurlTransfer::ReadHeader);
+    set(CURLOPT_HEADERDATA, static_cast<void*>(this));
+    set(CURLOPT_PRIVATE, static_cast<void*>(this));
+    return rc == CURLE_OK;
+}
+
+CurlTransfer* CurlTransfer::FromHandle(CURL* handle) {
+    char* self = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_PRIVATE, &self);
+    return reinterpret_cast<CurlTransfer*>(self);
+}
+
+std::size_t CurlTransfer::WriteBody(char* data, std::size_t size, std::size_t count, void* self) {
+    return static_cast<CurlTransfer*>(self)->OnBody(data, size * count);
+}
+
+std::size_t CurlTransfer::ReadHeader(char*, std::size_t size, std::size_t count, void* self) {
+    return static_cast<CurlTransfer*>(self)->OnHeader(size * count);
+}
+
+std::size_t CurlTransfer::OnBody(const char* data, std::size_t length) {
+    // Returning a short count makes curl abort the transfer.
+    if (IsCancelled()) {
+        abortReason_ = "cancelled";
+        return length == 0 ? 1 : 0;
+    }
+    if (length > limits_.maxBodyBytes - body_.size()) {
+        abortReason_ = "body too large";
+        return length == 0 ? 1 : 0;
+    }
+    if (!reserved_) {
+        ReserveBody();
+    }
+    body_.append(data, length);
+    return length;
+}
+
+void CurlTransfer::ReserveBody() {
+    reserved_ = true;
+    curl_off_t announced = -1;
+    curl_easy_getinfo(easy_.Get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    if (announced > 0) {
+        // Only a hint (compressed bodies grow); never trust it past the cap.
+        body_.reserve(std::min(static_cast<std::size_t>(announced), limits_.maxBodyBytes));
+    }
+}
+
+std::size_t CurlTransfer::OnHeader(std::size_t length) {
+    // Counted over every response of the transfer (redirects, 1xx, trailers) so
+    // an endless stream of interim responses is bounded as well.
+    headerBytes_ += length;
+    ++headerCount_;
+    if (headerBytes_ > limits_.maxHeaderBytes) {
+        abortReason_ = "headers too large";
+        return length == 0 ? 1 : 0;
+    }
+    if (headerCount_ > limits_.maxHeaderCount) {
+        abortReason_ = "too many headers";
+        return length == 0 ? 1 : 0;
+    }
+    return length;
+}
+
+FetchResult CurlTransfer::Finish(CURLcode code) {
+    FetchResult result;
+    curl_easy_getinfo(easy_.Get(), CURLINFO_RESPONSE_CODE, &result.status);
+    if (code == CURLE_OK && result.status != 0) {
+        result.outcome = FetchOutcome::Completed;
+        result.body = std::move(body_);
+    } else {
+        result.outcome = FetchOutcome::Aborted;
+        result.error = Reason(code);
+    }
+    return result;
+}
+
+std::string CurlTransfer::Reason(CURLcode code) const {
+    if (abortReason_ != nullptr) {
+        return abortReason_;
+    }
+    switch (code) {
+    case CURLE_OPERATION_TIMEDOUT:
+        return "timeout";
+    case CURLE_COULDNT_CONNECT:
+        return "connection failed";
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return "host not found";
+    case CURLE_TOO_MANY_REDIRECTS:
+        return "too many redirects";
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return "unsupported protocol";
+    case CURLE_PARTIAL_FILE:
+        return "truncated body";
+    case CURLE_OK:
+        return "no response";
+    default:
+        return curl_easy_strerror(code);
+    }
+}
+
+} // namespace pregonero::runtime

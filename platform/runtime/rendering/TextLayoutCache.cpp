@@ -1,0 +1,179 @@
+#include "platform/runtime/rendering/TextLayoutCache.h"
+
+#include "platform/runtime/rendering/CairoHandles.h"
+
+#include <pango/pangocairo.h>
+
+#include <cstring>
+
+namespace pregonero::runtime {
+
+namespace {
+
+void MakeKey(std::string& key, std::string_view utf8, const TextStyle& s, int width, int height) {
+    // Colour is not part of the shape: it is applied when the layout is shown.
+    int fields[] = {s.size,
+                    static_cast<int>(s.weight),
+                    static_cast<int>(s.slant),
+                    static_cast<int>(s.hAlign),
+                    static_cast<int>(s.wrap),
+                    width,
+                    height};
+    key.assign(reinterpret_cast<const char*>(fields), sizeof(fields));
+    key.append(utf8);
+}
+
+// Pango re-shapes the rest of an unbreakable run for every line it breaks,
+// so a long run costs quadratic time; a zero-width space every kRunBytes
+// bytes gives it break points it would take anyway (words wrap by character).
+constexpr std::size_t kRunBytes = 64;
+constexpr const char* kZeroWidthSpace = "\u200B";
+
+constexpr int kDrawsBeforeCoverage = 3;
+// Coverages take some kilobytes a text; the screens in view need far less.
+constexpr std::size_t kCoverageBudget = 8u << 20;
+
+bool IsCharacterStart(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
+} // namespace
+
+std::string TextLayoutCache::Breakable(std::string_view utf8) {
+    // Both cuts stop at a character boundary: the valid prefix, then the cap.
+    const char* end = nullptr;
+    g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), &end);
+    std::size_t length = static_cast<std::size_t>(end - utf8.data());
+    if (length > kMaxTextBytes) {
+        length = kMaxTextBytes;
+        while (length > 0 && !IsCharacterStart(utf8[length])) {
+            --length;
+        }
+    }
+    std::string text;
+    text.reserve(length + length / kRunBytes * 3);
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const char byte = utf8[i];
+        if (byte == ' ' || byte == '\n' || byte == '\t') {
+            run = 0;
+        } else if (++run > kRunBytes && IsCharacterStart(byte)) {
+            text += kZeroWidthSpace;
+            run = 1;
+        }
+        text += byte;
+    }
+    return text;
+}
+
+void TextLayoutCache::Unref::operator()(void* object) const {
+    g_object_unref(object);
+}
+
+const char* TextLayoutCache::FontFamily() {
+    // Condensed, so a body of B characters at size 28 takes about B pixels of
+    // height in a 480-pixel column, as the article row expects.
+    return "DejaVu Sans Condensed";
+}
+
+TextLayoutCache::TextLayoutCache(std::size_t capacity)
+    : capacity_(capacity),
+      context_(pango_font_map_create_context(pango_cairo_font_map_get_default())) {
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(context_.get(), options);
+    cairo_font_options_destroy(options);
+    pango_cairo_context_set_resolution(context_.get(), 96.0);
+}
+
+TextLayoutCache::~TextLayoutCache() {
+    index_.clear();
+    entries_.clear();
+}
+
+TextLayoutCache::Text TextLayoutCache::Get(std::string_view utf8, const TextStyle& style, int width,
+                                           int height) {
+    MakeKey(key_, utf8, style, width, height);
+    auto found = index_.find(key_);
+    if (found != index_.end()) {
+        entries_.splice(entries_.begin(), entries_, found->second);
+        Entry& entry = *found->second;
+        // Pango lays the text out again when its context or fonts change;
+        // the glyphs taken before would be stale.
+        const unsigned serial = pango_layout_get_serial(entry.layout.get());
+        if (serial != entry.serial) {
+            entry.glyphs = GlyphRuns(entry.layout.get());
+            entry.serial = serial;
+            DropCoverage(entry);
+        } else if (entry.coverage == nullptr && entry.glyphs.Captured() &&
+                   ++entry.draws >= kDrawsBeforeCoverage) {
+            // A text still on screen after a few frames is likely to stay:
+            // worth the one-off cost of taking its coverage (some tenths of a
+            // millisecond). Texts only passing through never pay it.
+            images_.Trim();
+            entry.coverage = std::make_unique<TextCoverage>(entry.glyphs, images_);
+            coverageBytes_ += entry.coverage->Bytes();
+            // The least recently drawn texts give theirs up first.
+            for (auto it = entries_.rbegin();
+                 coverageBytes_ > kCoverageBudget && it != entries_.rend() && &*it != &entry;
+                 ++it) {
+                DropCoverage(*it);
+            }
+        }
+        return Text{entry.layout.get(), &entry.glyphs, entry.coverage.get()};
+    }
+    LayoutPtr layout = Make(utf8, style, width, height);
+    GlyphRuns glyphs(layout.get());
+    const unsigned serial = pango_layout_get_serial(layout.get());
+    entries_.push_front(Entry{key_, std::move(layout), std::move(glyphs), serial, nullptr, 1});
+    index_.emplace(entries_.front().key, entries_.begin());
+    // The entry just made stays even when the capacity is 0: the caller is
+    // about to use it.
+    while (entries_.size() > capacity_ && entries_.size() > 1) {
+        DropCoverage(entries_.back());
+        index_.erase(entries_.back().key);
+        entries_.pop_back();
+    }
+    return Text{entries_.front().layout.get(), &entries_.front().glyphs, nullptr};
+}
+
+void TextLayoutCache::DropCoverage(Entry& entry) {
+    if (entry.coverage != nullptr) {
+        coverageBytes_ -= entry.coverage->Bytes();
+        entry.coverage.reset();
+    }
+    entry.draws = 1;
+}
+
+TextLayoutCache::LayoutPtr TextLayoutCache::Make(std::string_view utf8, const TextStyle& style,
+                                                 int width, int height) {
+    LayoutPtr layout(pango_layout_new(context_.get()));
+    FontDescriptionPtr font(pango_font_description_new());
+    pango_font_description_set_family(font.get(), FontFamily());
+    pango_font_description_set_absolute_size(font.get(), style.size * PANGO_SCALE);
+    pango_font_description_set_weight(
+        font.get(), style.weight == FontWeight::Bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(
+        font.get(), style.slant == FontSlant::Italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_layout_set_font_description(layout.get(), font.get());
+    pango_layout_set_width(layout.get(), width * PANGO_SCALE);
+    pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+    if (style.wrap == TextWrap::SingleLine) {
+        pango_layout_set_height(layout.get(), 0); // one line, ellipsised
+    } else {
+        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_height(layout.get(), height * PANGO_SCALE);
+    }
+    PangoAlignment align = style.hAlign == HAlign::Center  ? PANGO_ALIGN_CENTER
+                           : style.hAlign == HAlign::Right ? PANGO_ALIGN_RIGHT
+                                                           : PANGO_ALIGN_LEFT;
+    pango_layout_set_alignment(layout.get(), align);
+    // Feed text is untrusted: never let bad bytes reach Pango unvalidated.
+    const std::string text = Breakable(utf8);
+    pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
+    return layout;
+}
+
+} // namespace pregonero::runtime
