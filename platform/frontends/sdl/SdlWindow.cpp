@@ -9,13 +9,13 @@ namespace pregonero::platform {
 
 using runtime::Framebuffer;
 
-void SdlWindow::WindowDeleter::operator()(SDL_Window* window) const {
+void SdlWindow::DestroyWindow(SDL_Window* window) noexcept {
     SDL_DestroyWindow(window);
 }
-void SdlWindow::RendererDeleter::operator()(SDL_Renderer* renderer) const {
+void SdlWindow::DestroyRenderer(SDL_Renderer* renderer) noexcept {
     SDL_DestroyRenderer(renderer);
 }
-void SdlWindow::TextureDeleter::operator()(SDL_Texture* texture) const {
+void SdlWindow::DestroyTexture(SDL_Texture* texture) noexcept {
     SDL_DestroyTexture(texture);
 }
 

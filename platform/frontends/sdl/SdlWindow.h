@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/runtime/loop/UniqueHandle.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,21 +27,16 @@ public:
     int Factor() const { return factor_; }
 
 private:
-    struct WindowDeleter {
-        void operator()(SDL_Window* window) const;
-    };
-    struct RendererDeleter {
-        void operator()(SDL_Renderer* renderer) const;
-    };
-    struct TextureDeleter {
-        void operator()(SDL_Texture* texture) const;
-    };
+    // Defined with SDL's headers, which this one keeps out of its includers.
+    static void DestroyWindow(SDL_Window* window) noexcept;
+    static void DestroyRenderer(SDL_Renderer* renderer) noexcept;
+    static void DestroyTexture(SDL_Texture* texture) noexcept;
     SdlWindow() = default;
 
     // Declared in this order so the texture goes first, the window last.
-    std::unique_ptr<SDL_Window, WindowDeleter> window_;
-    std::unique_ptr<SDL_Renderer, RendererDeleter> renderer_;
-    std::unique_ptr<SDL_Texture, TextureDeleter> texture_;
+    runtime::UniqueHandle<SDL_Window, DestroyWindow> window_;
+    runtime::UniqueHandle<SDL_Renderer, DestroyRenderer> renderer_;
+    runtime::UniqueHandle<SDL_Texture, DestroyTexture> texture_;
     int factor_ = 1;
     bool hasFrame_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <chafa.h>
 
+#include "platform/runtime/loop/UniqueHandle.h"
 #include "platform/runtime/pictures/PixelBuffer.h"
 
 #include <algorithm>
@@ -15,11 +16,7 @@ namespace {
 
 constexpr char32_t kUpperHalf = U'▀';
 
-struct ChafaDeleter {
-    void operator()(ChafaSymbolMap* map) const { chafa_symbol_map_unref(map); }
-    void operator()(ChafaCanvasConfig* config) const { chafa_canvas_config_unref(config); }
-    void operator()(ChafaCanvas* canvas) const { chafa_canvas_unref(canvas); }
-};
+using runtime::UniqueHandle;
 
 runtime::Rgba Unpack(int rgb, runtime::Rgba fallback) {
     if (rgb < 0) {
@@ -84,15 +81,15 @@ std::vector<PictureCell> HalfBlocks(const std::vector<unsigned char>& rgba, int 
 
 std::vector<PictureCell> Chafa(const std::vector<unsigned char>& rgba, int width, int height,
                                int cols, int rows, runtime::Rgba under) {
-    std::unique_ptr<ChafaSymbolMap, ChafaDeleter> map(chafa_symbol_map_new());
+    UniqueHandle<ChafaSymbolMap, chafa_symbol_map_unref> map(chafa_symbol_map_new());
     // Block symbols only: every terminal font has them, and they stay one cell wide.
     chafa_symbol_map_add_by_tags(
         map.get(), static_cast<ChafaSymbolTags>(CHAFA_SYMBOL_TAG_BLOCK | CHAFA_SYMBOL_TAG_SPACE));
-    std::unique_ptr<ChafaCanvasConfig, ChafaDeleter> config(chafa_canvas_config_new());
+    UniqueHandle<ChafaCanvasConfig, chafa_canvas_config_unref> config(chafa_canvas_config_new());
     chafa_canvas_config_set_geometry(config.get(), cols, rows);
     chafa_canvas_config_set_canvas_mode(config.get(), CHAFA_CANVAS_MODE_TRUECOLOR);
     chafa_canvas_config_set_symbol_map(config.get(), map.get());
-    std::unique_ptr<ChafaCanvas, ChafaDeleter> canvas(chafa_canvas_new(config.get()));
+    UniqueHandle<ChafaCanvas, chafa_canvas_unref> canvas(chafa_canvas_new(config.get()));
     chafa_canvas_draw_all_pixels(canvas.get(), CHAFA_PIXEL_RGBA8_UNASSOCIATED, rgba.data(), width,
                                  height, width * 4);
     std::vector<PictureCell> cells;

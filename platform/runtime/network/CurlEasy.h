@@ -1,6 +1,6 @@
 #pragma once
 
-#include <memory>
+#include "platform/runtime/loop/UniqueHandle.h"
 
 #include <curl/curl.h>
 
@@ -14,10 +14,7 @@ public:
     explicit operator bool() const { return handle_ != nullptr; }
 
 private:
-    struct Deleter {
-        void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-    };
-    std::unique_ptr<CURL, Deleter> handle_;
+    UniqueHandle<CURL, curl_easy_cleanup> handle_;
 };
 
 } // namespace pregonero::runtime

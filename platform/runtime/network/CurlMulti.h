@@ -1,6 +1,6 @@
 #pragma once
 
-#include <memory>
+#include "platform/runtime/loop/UniqueHandle.h"
 
 #include <curl/curl.h>
 
@@ -21,10 +21,7 @@ public:
     CURLMsg* NextMessage();
 
 private:
-    struct Deleter {
-        void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
-    };
-    std::unique_ptr<CURLM, Deleter> handle_;
+    UniqueHandle<CURLM, curl_multi_cleanup> handle_;
 };
 
 } // namespace pregonero::runtime

@@ -1,6 +1,7 @@
 #include "platform/runtime/network/UrlCheck.h"
 
-#include <memory>
+#include "platform/runtime/loop/UniqueHandle.h"
+
 #include <string>
 
 #include <curl/curl.h>
@@ -9,13 +10,7 @@ namespace pregonero::runtime {
 
 namespace {
 
-struct UrlDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-struct CurlStringDeleter {
-    void operator()(char* text) const { curl_free(text); }
-};
-using CurlString = std::unique_ptr<char, CurlStringDeleter>;
+using CurlString = UniqueHandle<char, curl_free>;
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) {
@@ -62,7 +57,7 @@ bool UrlCheck::IsFetchable(std::string_view url) {
     if (url.find('\0') != std::string_view::npos) {
         return false;
     }
-    std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+    UniqueHandle<CURLU, curl_url_cleanup> parsed(curl_url());
     if (!parsed) {
         return false;
     }

@@ -1,21 +1,21 @@
 #include "platform/runtime/pictures/GifDecoder.h"
 
+#include "platform/runtime/loop/UniqueHandle.h"
+
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include <gif_lib.h>
 
 namespace pregonero::runtime {
 namespace {
 
-struct GifDeleter {
-    void operator()(GifFileType* gif) const {
-        int error = 0;
-        DGifCloseFile(gif, &error);
-    }
-};
-using GifFile = std::unique_ptr<GifFileType, GifDeleter>;
+// giflib's close reports an error code nobody here could act on.
+void CloseGif(GifFileType* gif) {
+    int error = 0;
+    DGifCloseFile(gif, &error);
+}
+using GifFile = UniqueHandle<GifFileType, CloseGif>;
 
 struct MemoryReader {
     std::string_view bytes;

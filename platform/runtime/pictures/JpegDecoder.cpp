@@ -1,17 +1,15 @@
 #include "platform/runtime/pictures/JpegDecoder.h"
 
+#include "platform/runtime/loop/UniqueHandle.h"
+
 #include <bit>
-#include <memory>
 
 #include <turbojpeg.h>
 
 namespace pregonero::runtime {
 namespace {
 
-struct TjDeleter {
-    void operator()(void* handle) const { tjDestroy(handle); }
-};
-using TjHandle = std::unique_ptr<void, TjDeleter>;
+using TjHandle = UniqueHandle<void, tjDestroy>;
 
 // Stop at the first warning (a truncated or damaged stream fails instead of
 // returning half a grey picture) and refuse progressive files with absurd

@@ -1,7 +1,8 @@
 #include "platform/runtime/pictures/PngDecoder.h"
 
+#include "platform/runtime/loop/UniqueHandle.h"
+
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include <spng.h>
@@ -9,10 +10,7 @@
 namespace pregonero::runtime {
 namespace {
 
-struct SpngDeleter {
-    void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
-};
-using SpngContext = std::unique_ptr<spng_ctx, SpngDeleter>;
+using SpngContext = UniqueHandle<spng_ctx, spng_ctx_free>;
 
 std::string Failure(int code) {
     return std::string("corrupt PNG: ") + spng_strerror(code);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/runtime/loop/UniqueHandle.h"
 #include "platform/runtime/rendering/PaintTypes.h"
 
 #include <cairo.h>
@@ -7,29 +8,15 @@
 #include <pango/pango.h>
 
 #include <cstdint>
-#include <memory>
 
 namespace pregonero::runtime {
 
 // Owners for the Cairo and Pango handles, held from the moment they exist.
-struct CairoSurfaceDeleter {
-    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-struct CairoDeleter {
-    void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-};
-struct GObjectDeleter {
-    void operator()(void* object) const { g_object_unref(object); }
-};
-struct FontDescriptionDeleter {
-    void operator()(PangoFontDescription* d) const { pango_font_description_free(d); }
-};
-
-using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter>;
-using CairoPtr = std::unique_ptr<cairo_t, CairoDeleter>;
-using PangoContextPtr = std::unique_ptr<PangoContext, GObjectDeleter>;
-using PangoLayoutPtr = std::unique_ptr<PangoLayout, GObjectDeleter>;
-using FontDescriptionPtr = std::unique_ptr<PangoFontDescription, FontDescriptionDeleter>;
+using CairoSurfacePtr = UniqueHandle<cairo_surface_t, cairo_surface_destroy>;
+using CairoPtr = UniqueHandle<cairo_t, cairo_destroy>;
+using PangoContextPtr = UniqueHandle<PangoContext, g_object_unref>;
+using PangoLayoutPtr = UniqueHandle<PangoLayout, g_object_unref>;
+using FontDescriptionPtr = UniqueHandle<PangoFontDescription, pango_font_description_free>;
 
 // Cairo's source in our colours: an Rgba, or an opaque pixel value as cairo
 // stores it in a 32-bit surface.

@@ -6,7 +6,7 @@
 
 namespace pregonero::runtime {
 
-void Framebuffer::SurfaceDeleter::operator()(_cairo_surface* surface) const {
+void Framebuffer::DestroySurface(_cairo_surface* surface) noexcept {
     cairo_surface_destroy(surface);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/runtime/loop/UniqueHandle.h"
+
 #include <cstdint>
-#include <memory>
 #include <string>
 
 struct _cairo_surface;
@@ -26,10 +27,9 @@ public:
     bool WritePng(const std::string& path, std::string* error) const;
 
 private:
-    struct SurfaceDeleter {
-        void operator()(_cairo_surface* surface) const;
-    };
-    std::unique_ptr<_cairo_surface, SurfaceDeleter> surface_;
+    // Defined with Cairo's headers, which this one keeps out of its includers.
+    static void DestroySurface(_cairo_surface* surface) noexcept;
+    UniqueHandle<_cairo_surface, DestroySurface> surface_;
 };
 
 } // namespace pregonero::runtime
