@@ -1,5 +1,7 @@
 #include "platform/graphics/Canvas.h"
 
+#include "platform/graphics/Bitmap.h"
+
 namespace Osp::Graphics {
 
 Canvas::Canvas(pregonero::runtime::Painter& painter, int originX, int originY)
@@ -37,12 +39,6 @@ result Canvas::DrawTextUtf8(const Rectangle& rect, std::string_view utf8,
     painter_.DrawText(ToScreen(rect), utf8, style);
     return E_SUCCESS;
 }
-
-} // namespace Osp::Graphics
-
-#include "platform/graphics/Bitmap.h"
-
-namespace Osp::Graphics {
 
 result Canvas::DrawBitmap(const Rectangle& rect, const Bitmap& bitmap) const {
     if (bitmap.IsEmpty()) {
