@@ -2,6 +2,7 @@
 
 #include "platform/base/JsonWriter.h"
 #include "platform/driver/ProcessClock.h"
+#include "platform/runtime/loop/UniqueHandle.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Frame.h"
 #include "platform/ui/MessageBox.h"
@@ -20,19 +21,22 @@ using Osp::Ui::Controls::OptionMenu;
 
 namespace {
 
+void CloseFile(std::FILE* file) {
+    std::fclose(file);
+}
+
 // Resident memory now, so a script can watch memory while it pages; -1 when
 // the system does not tell.
 long long ResidentKb() {
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm == nullptr) {
+    const runtime::UniqueHandle<std::FILE, CloseFile> statm(std::fopen("/proc/self/statm", "r"));
+    if (!statm) {
         return -1;
     }
     long long size = 0;
     long long resident = -1;
-    if (std::fscanf(statm, "%lld %lld", &size, &resident) != 2) {
+    if (std::fscanf(statm.get(), "%lld %lld", &size, &resident) != 2) {
         resident = -1;
     }
-    std::fclose(statm);
     return resident < 0 ? -1 : resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
