@@ -1,10 +1,8 @@
 #include "platform/runtime/rendering/TextLayoutCache.h"
 
-#include "platform/runtime/rendering/TextCoverage.h"
+#include <gtest/gtest.h>
 
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace pregonero::runtime {
 namespace {
@@ -44,57 +42,25 @@ TEST(TextLayoutCacheTest, HostileTextIsCutAndBrokenUpBeforePango) {
     EXPECT_EQ(TextLayoutCache::Breakable(prose), prose);
 }
 
-TEST(TextLayoutCacheTest, GlyphsAreTakenForPlainTextAndFollowTheText) {
-    TextLayoutCache layouts(1);
-    TextStyle style;
-    // Wrapped onto two lines and cut with an ellipsis: still plain glyphs.
-    const std::string summary = "Las obras empezarán en primavera y durarán dos años, con cortes "
-                                "de tráfico en el centro durante los fines de semana.";
-    TextLayoutCache::Text text = layouts.Get(summary, style, 480, 70);
-    ASSERT_TRUE(text.glyphs->Captured());
-    const std::size_t summaryGlyphs = text.glyphs->GlyphCount();
-    EXPECT_GT(summaryGlyphs, 40u);
-    EXPECT_LT(summaryGlyphs, summary.size());
-
-    text = layouts.Get("10:45", style, 480, 26);
-    ASSERT_TRUE(text.glyphs->Captured());
-    EXPECT_EQ(5u, text.glyphs->GlyphCount());
-    // A capacity of one: the summary is laid out afresh, glyphs and all.
-    EXPECT_EQ(summaryGlyphs, layouts.Get(summary, style, 480, 70).glyphs->GlyphCount());
-
-    // An unassigned character, which no font covers, is left to Pango and its
-    // hex box.
-    EXPECT_FALSE(layouts.Get("sin glifo \xCD\xB8", style, 480, 26).glyphs->Captured());
-    EXPECT_TRUE(layouts.Get("", style, 480, 26).glyphs->Captured());
-}
-
-TEST(TextLayoutCacheTest, ATextDrawnAgainGetsItsCoverageWithinABudget) {
-    TextLayoutCache layouts(2);
-    TextStyle style;
-    // "rt" and "ño": neighbouring glyphs share a few pixels, which the
-    // coverage handles.
-    const std::string text = "Cortes de tráfico en el centro durante el otoño";
-    EXPECT_EQ(nullptr, layouts.Get(text, style, 480, 70).coverage);
-    EXPECT_EQ(nullptr, layouts.Get(text, style, 480, 70).coverage);
-    const TextCoverage* coverage = layouts.Get(text, style, 480, 70).coverage;
-    ASSERT_NE(nullptr, coverage);
-    EXPECT_TRUE(coverage->Usable());
-    EXPECT_GT(coverage->Covered().width, 200);
-    EXPECT_GT(layouts.CoverageBytes(), 0u);
-
-    // Two combining strokes through one letter: three glyphs on a pixel.
-    const std::string struck = "a\xCC\xB6\xCC\xB6 b";
-    for (int draw = 0; draw < 2; ++draw) {
-        layouts.Get(struck, style, 480, 70);
-    }
-    const TextCoverage* none = layouts.Get(struck, style, 480, 70).coverage;
-    ASSERT_NE(nullptr, none);
-    EXPECT_FALSE(none->Usable());
-
-    // Pushed out of the cache, the texts give their memory back.
-    layouts.Get("uno", style, 480, 70);
-    layouts.Get("dos", style, 480, 70);
-    EXPECT_EQ(0u, layouts.CoverageBytes());
+TEST(TextLayoutCacheTest, EveryPartOfTheShapeSelectsItsOwnLayoutButColourDoesNot) {
+    TextLayoutCache layouts(4);
+    const TextStyle style;
+    TextStyle bold = style;
+    bold.weight = FontWeight::Bold;
+    TextStyle oneLine = style;
+    oneLine.wrap = TextWrap::SingleLine;
+    TextStyle red = style;
+    red.color = {200, 0, 0, 255};
+    const auto* regular = layouts.Get("Deportes", style, 480, 40);
+    EXPECT_NE(layouts.Get("Deportes", bold, 480, 40), regular);
+    EXPECT_NE(layouts.Get("Deportes", oneLine, 480, 40), regular);
+    EXPECT_NE(layouts.Get("Deportes", style, 240, 40), regular);
+    EXPECT_EQ(layouts.Get("Deportes", red, 480, 40), regular);
+    EXPECT_EQ(layouts.Size(), 4u);
+    // The least recently used goes first: "regular" was just used, so it stays.
+    layouts.Get("Cultura", style, 480, 40);
+    EXPECT_EQ(layouts.Size(), 4u);
+    EXPECT_EQ(layouts.Get("Deportes", style, 480, 40), regular);
 }
 
 } // namespace

@@ -18,14 +18,9 @@ using PangoContextPtr = UniqueHandle<PangoContext, g_object_unref>;
 using PangoLayoutPtr = UniqueHandle<PangoLayout, g_object_unref>;
 using FontDescriptionPtr = UniqueHandle<PangoFontDescription, pango_font_description_free>;
 
-// Cairo's source in our colours: an Rgba, or an opaque pixel value as cairo
-// stores it in a 32-bit surface.
+// Cairo's source in our colours.
 inline void SetSource(cairo_t* cr, Rgba c) {
     cairo_set_source_rgba(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0, c.a / 255.0);
-}
-inline void SetSourcePixel(cairo_t* cr, std::uint32_t opaque) {
-    cairo_set_source_rgb(cr, ((opaque >> 16) & 0xFF) / 255.0, ((opaque >> 8) & 0xFF) / 255.0,
-                         (opaque & 0xFF) / 255.0);
 }
 
 // Scoped cairo_save/cairo_restore.

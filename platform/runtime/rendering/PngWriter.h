@@ -7,21 +7,17 @@
 namespace pregonero::runtime {
 
 // Writes opaque 0xAARRGGBB pixels as an 8-bit RGB PNG, built for speed over
-// size: every row gets the SUB filter (screens are mostly flat runs, which it
-// turns into zeros), converted and filtered in one pass, and deflated at
-// level 1 by two threads at once. The rows are cut into runs of about 128 KiB
-// that each thread takes in turn, each run a raw deflate stream primed with
-// the few KiB of rows before it and ended on a byte-aligned sync flush (the
-// last on the final block), so the runs laid end to end make one zlib stream
-// whose adler32 is combined from theirs.
+// size (screenshots are frequent in scripted runs): every row gets the SUB
+// filter, which turns a screen's flat runs into zeros, and deflate its fastest
+// level.
 class PngWriter {
 public:
     // Rows of `width` pixels `stride` bytes apart; alpha is ignored. The
     // pixels must stay valid and unchanged while Encode or Write runs.
     PngWriter(const std::uint8_t* argb, int width, int height, int stride);
 
-    // The whole PNG file in memory. False with `error` set (zlib's reason, or
-    // a bad size) on failure.
+    // The whole PNG file in memory. False with `error` set (the encoder's
+    // reason, or a bad size) on failure.
     bool Encode(std::vector<std::uint8_t>* png, std::string* error) const;
 
     // Encodes, then writes the file. A regular file (or a new name) is

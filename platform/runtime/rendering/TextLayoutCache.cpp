@@ -29,10 +29,6 @@ void MakeKey(std::string& key, std::string_view utf8, const TextStyle& s, int wi
 constexpr std::size_t kRunBytes = 64;
 constexpr const char* kZeroWidthSpace = "\u200B";
 
-constexpr int kDrawsBeforeCoverage = 3;
-// Coverages take some kilobytes a text; the screens in view need far less.
-constexpr std::size_t kCoverageBudget = 8u << 20;
-
 bool IsCharacterStart(char byte) {
     return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
 }
@@ -66,8 +62,8 @@ std::string TextLayoutCache::Breakable(std::string_view utf8) {
     return text;
 }
 
-void TextLayoutCache::Unref::operator()(void* object) const {
-    g_object_unref(object);
+void TextLayoutCache::Unref(_PangoLayout* layout) noexcept {
+    g_object_unref(layout);
 }
 
 const char* TextLayoutCache::FontFamily() {
@@ -93,58 +89,23 @@ TextLayoutCache::~TextLayoutCache() {
     entries_.clear();
 }
 
-TextLayoutCache::Text TextLayoutCache::Get(std::string_view utf8, const TextStyle& style, int width,
-                                           int height) {
+_PangoLayout* TextLayoutCache::Get(std::string_view utf8, const TextStyle& style, int width,
+                                   int height) {
     MakeKey(key_, utf8, style, width, height);
     auto found = index_.find(key_);
     if (found != index_.end()) {
         entries_.splice(entries_.begin(), entries_, found->second);
-        Entry& entry = *found->second;
-        // Pango lays the text out again when its context or fonts change;
-        // the glyphs taken before would be stale.
-        const unsigned serial = pango_layout_get_serial(entry.layout.get());
-        if (serial != entry.serial) {
-            entry.glyphs = GlyphRuns(entry.layout.get());
-            entry.serial = serial;
-            DropCoverage(entry);
-        } else if (entry.coverage == nullptr && entry.glyphs.Captured() &&
-                   ++entry.draws >= kDrawsBeforeCoverage) {
-            // A text still on screen after a few frames is likely to stay:
-            // worth the one-off cost of taking its coverage (some tenths of a
-            // millisecond). Texts only passing through never pay it.
-            images_.Trim();
-            entry.coverage = std::make_unique<TextCoverage>(entry.glyphs, images_);
-            coverageBytes_ += entry.coverage->Bytes();
-            // The least recently drawn texts give theirs up first.
-            for (auto it = entries_.rbegin();
-                 coverageBytes_ > kCoverageBudget && it != entries_.rend() && &*it != &entry;
-                 ++it) {
-                DropCoverage(*it);
-            }
-        }
-        return Text{entry.layout.get(), &entry.glyphs, entry.coverage.get()};
+        return found->second->layout.get();
     }
-    LayoutPtr layout = Make(utf8, style, width, height);
-    GlyphRuns glyphs(layout.get());
-    const unsigned serial = pango_layout_get_serial(layout.get());
-    entries_.push_front(Entry{key_, std::move(layout), std::move(glyphs), serial, nullptr, 1});
+    entries_.push_front(Entry{key_, Make(utf8, style, width, height)});
     index_.emplace(entries_.front().key, entries_.begin());
     // The entry just made stays even when the capacity is 0: the caller is
     // about to use it.
     while (entries_.size() > capacity_ && entries_.size() > 1) {
-        DropCoverage(entries_.back());
         index_.erase(entries_.back().key);
         entries_.pop_back();
     }
-    return Text{entries_.front().layout.get(), &entries_.front().glyphs, nullptr};
-}
-
-void TextLayoutCache::DropCoverage(Entry& entry) {
-    if (entry.coverage != nullptr) {
-        coverageBytes_ -= entry.coverage->Bytes();
-        entry.coverage.reset();
-    }
-    entry.draws = 1;
+    return entries_.front().layout.get();
 }
 
 TextLayoutCache::LayoutPtr TextLayoutCache::Make(std::string_view utf8, const TextStyle& style,

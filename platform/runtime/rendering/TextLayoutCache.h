@@ -1,9 +1,7 @@
 #pragma once
 
-#include "platform/runtime/rendering/GlyphImages.h"
-#include "platform/runtime/rendering/GlyphRuns.h"
+#include "platform/runtime/loop/UniqueHandle.h"
 #include "platform/runtime/rendering/PaintTypes.h"
-#include "platform/runtime/rendering/TextCoverage.h"
 
 #include <cstddef>
 #include <list>
@@ -35,43 +33,28 @@ public:
     TextLayoutCache(const TextLayoutCache&) = delete;
     TextLayoutCache& operator=(const TextLayoutCache&) = delete;
 
-    // A text laid out, with its glyphs ready to draw and, once it has been
-    // drawn a few times, their coverage (null before).
-    struct Text {
-        _PangoLayout* layout;
-        const GlyphRuns* glyphs;
-        const TextCoverage* coverage;
-    };
-    // What it returns stays valid until the next call.
-    Text Get(std::string_view utf8, const TextStyle& style, int width, int height);
+    // The text laid out in a box of `width` × `height` pixels; it stays valid
+    // until the next call.
+    _PangoLayout* Get(std::string_view utf8, const TextStyle& style, int width, int height);
     std::size_t Size() const { return index_.size(); }
-    std::size_t CoverageBytes() const { return coverageBytes_; }
 
     static const char* FontFamily();
 
 private:
-    struct Unref {
-        void operator()(void* object) const;
-    };
-    using LayoutPtr = std::unique_ptr<_PangoLayout, Unref>;
+    // Defined with GLib's headers, which this one keeps out of its includers.
+    static void Unref(_PangoLayout* layout) noexcept;
+    using LayoutPtr = UniqueHandle<_PangoLayout, Unref>;
     struct Entry {
         std::string key;
         LayoutPtr layout;
-        GlyphRuns glyphs;
-        unsigned serial; // the layout's when the glyphs were taken
-        std::unique_ptr<TextCoverage> coverage;
-        int draws; // until the coverage is taken
     };
     LayoutPtr Make(std::string_view utf8, const TextStyle& style, int width, int height);
-    void DropCoverage(Entry& entry);
 
     std::size_t capacity_;
     std::unique_ptr<_PangoContext, Unref> context_;
     std::list<Entry> entries_; // most recent first
     std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
-    std::string key_;    // reused for every look-up, so a hit allocates nothing
-    GlyphImages images_; // shared by the texts' coverages
-    std::size_t coverageBytes_ = 0;
+    std::string key_; // reused for every look-up, so a hit allocates nothing
 };
 
 } // namespace pregonero::runtime
