@@ -19,7 +19,7 @@ template <typename Reader> auto ReadRoot(const std::string& xml, Reader read) {
 }
 
 // A headline feed as its screen reads it: the status, then id=title@pubTime
-// per article, the link added when there is one.
+// per article, and its link, picture and description when it has them.
 std::string Headlines(const std::string& xml, FeedLayout layout) {
     static const char* const kStatus[] = {"Ok",     "Unreadable", "TooLarge",
                                           "NotXml", "NoRoot",     "WrongRoot"};
@@ -29,22 +29,12 @@ std::string Headlines(const std::string& xml, FeedLayout layout) {
     if (status == FeedDocument::Status::Ok) {
         for (const auto& r : HeadlineFeed::Read(doc.Root(), layout)) {
             out += " " + r.id.ToUtf8() + "=" + r.title.ToUtf8() + "@" + r.pubTime.ToUtf8();
-            out += r.link.IsEmpty() ? "" : "->" + r.link.ToUtf8();
+            for (const auto* value : {&r.link, &r.imgUrl, &r.description}) {
+                out += value->IsEmpty() ? "" : "," + value->ToUtf8();
+            }
         }
     }
     return out;
-}
-
-std::string Bomb() {
-    std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY a \"aaaaaaaaaa\">";
-    for (char c = 'b'; c <= 'j'; ++c) {
-        bomb += std::string("<!ENTITY ") + c + " \"";
-        for (int i = 0; i < 10; ++i) {
-            bomb += std::string("&") + static_cast<char>(c - 1) + ";";
-        }
-        bomb += "\">";
-    }
-    return bomb + "]><root><article Title=\"&j;\">&j;</article></root>";
 }
 
 std::string Repeated(const std::string& part, int times) {
@@ -53,6 +43,15 @@ std::string Repeated(const std::string& part, int times) {
         out += part;
     }
     return out;
+}
+
+std::string Bomb() {
+    std::string bomb = "<!DOCTYPE root [<!ENTITY a \"aaaaaaaaaa\">";
+    for (char c = 'b'; c <= 'j'; ++c) {
+        bomb += std::string("<!ENTITY ") + c + " \"" +
+                Repeated(std::string("&") + static_cast<char>(c - 1) + ";", 10) + "\">";
+    }
+    return bomb + "]><root><article Title=\"&j;\">&j;</article></root>";
 }
 
 const FeedLayout kSection = FeedLayout::Section;
@@ -68,12 +67,12 @@ TEST(HeadlineFeedTest, TrickyFeedsReadAsExpected) {
     };
     const Case cases[] = {
         {kFront, R"(<root><article Title="suelto" PubTime="1"/>
-            <group Title="Portada">texto<article Title="a" PubTime="10:00" Link="L"/><nota Title="no"/>
+            <group Title="Portada">texto<article Title="a" PubTime="10:00" Link="L" ImgUrl="I" Description="D"/><nota Title="no"/>
             <article Title="b" PubTime="11:00"/></group><group Title="Opinion"><article Title="op"/></group>
             <group Title=""><article Title="c" PubTime="12:00"/></group><group><article Title="d" PubTime="1"/></group>
             <group Title="PORTADA"><article Title="e" PubTime="14:00"/></group>
             <group Title="portada"><group Title="Portada"><article Title="hondo"/></group></group></root>)",
-         "Ok IDPORTADA1=a@10:00->L IDPORTADA2=b@11:00 IDPORTADA3=c@ IDPORTADA4=d@ "
+         "Ok IDPORTADA1=a@10:00,L,I,D IDPORTADA2=b@11:00 IDPORTADA3=c@ IDPORTADA4=d@ "
          "IDPORTADA5=e@14:00"},
         {kSection, R"(<root><group Title="Portada"><article Title="x"/></group><article Title="uno"
             PubTime="1"/>texto<Article Title="mal"/><!-- c --><?pi x?><article Title="dos&#233;"><![CDATA[
@@ -99,17 +98,14 @@ TEST(HeadlineFeedTest, TrickyFeedsReadAsExpected) {
          "NotXml"},
         {kSection,
          R"(<!DOCTYPE root SYSTEM "fuera.dtd"><root><article Title="a&indefinida;b" Link="c"/></root>)",
-         "Ok IDSECCION1=ab@->c"},
+         "Ok IDSECCION1=ab@,c"},
         // What a DTD would default is not read: the tree holds only what the feed says.
         {kSection,
          R"(<!DOCTYPE root [<!ATTLIST article Title CDATA "defecto" Link NMTOKEN #IMPLIED>]><root><article/><article Title="propio" Link="  a  "/></root>)",
-         "Ok IDSECCION1=@ IDSECCION2=propio@->a"},
+         "Ok IDSECCION1=@ IDSECCION2=propio@,a"},
         {kFront,
          R"(<!DOCTYPE root [<!ATTLIST group Title CDATA "Portada">]><root><group><article Title="x" PubTime="9"/></group></root>)",
          "Ok IDPORTADA1=x@"},
-        {kSection,
-         R"(<root xmlns:p="urn:p"><p:article p:Title="ns" Title="plano"/><article q:Title="u" Title="t"/></root>)",
-         "Ok IDSECCION1=plano@ IDSECCION2=t@"},
         // Encodings: a declared one is converted; bytes that are not UTF-8 refuse the file.
         {kSection,
          "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><root><article Title=\"Espa\xF1"
@@ -121,12 +117,10 @@ TEST(HeadlineFeedTest, TrickyFeedsReadAsExpected) {
         {kSection, "<root>" + Repeated("<article Title=\"x\"/>", 1000), "NotXml"},
         {kSection, "<root>" + Repeated("<article Title=\"x\"/>", 1000) + "</root><otro/>",
          "NotXml"},
-        {kSection, "<root><article Title=\"x\" Title=\"y\"/></root>", "NotXml"},
         {kSection, "<root>" + Repeated("<a>", 100000) + Repeated("</a>", 100000) + "</root>",
          "NotXml"}, // deeper than the parser's limit
         {kSection, "", "NotXml"},
         {kSection, "<!-- solo un comentario -->", "NotXml"},
-        {kSection, "esto no es XML", "NotXml"},
         {kSection, R"(<raiz><article Title="x"/></raiz>)", "WrongRoot"},
         {kSection, "<Root/>", "WrongRoot"},
         {kSection, "<rss><root/></rss>", "WrongRoot"},
@@ -140,29 +134,28 @@ TEST(ArticleFeedTest, ReadsEveryArticleWithItsBodyCleanedAndNothingElse) {
     const auto records = ReadRoot(
         R"(<root><group><article Title="no"/></group><article Title="T" Author="A" PubDate="D"
         PubTime="H" ImgLink="http://x/p.jpg" ImgDes="pie">Uno&lt;br /&gt;dos &lt;b&gt;</article>
-        <Article Title="mal"/><article/></root>)",
+        <Article Title="mal"/><article/><article><![CDATA[tres<br />cuatro]]></article></root>)",
         ArticleFeed::Read);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].title.ToUtf8(), "T");
-    EXPECT_EQ(records[0].author.ToUtf8(), "A");
-    EXPECT_EQ(records[0].pubDate.ToUtf8(), "D");
-    EXPECT_EQ(records[0].pubTime.ToUtf8(), "H");
-    EXPECT_EQ(records[0].imgLink.ToUtf8(), "http://x/p.jpg");
-    EXPECT_EQ(records[0].imgDes.ToUtf8(), "pie");
-    EXPECT_EQ(records[0].body.ToUtf8(), "Unodos <b");
-    EXPECT_TRUE(records[1].body.IsEmpty()); // no child node: an empty body
-    EXPECT_TRUE(records[1].imgLink.IsEmpty());
+    std::string read;
+    for (const auto& r : records) {
+        for (const auto* value :
+             {&r.title, &r.author, &r.pubDate, &r.pubTime, &r.imgLink, &r.imgDes, &r.body}) {
+            read += value->ToUtf8() + "|";
+        }
+        read += " ";
+    }
+    // An article with no child node has an empty body.
+    EXPECT_EQ(read, "T|A|D|H|http://x/p.jpg|pie|Unodos <b| ||||||| ||||||trescuatro| ");
 }
 
 TEST(GalleryFeedTest, NumbersOnlyArticlesUnderTheRoot) {
     const auto records = ReadRoot(R"(<root><article Title="a" ImgUrl="u1" ImgDes="d1"/>
         <foto Title="no"/><group><article Title="hondo"/></group><article Title="b"/></root>)",
                                   GalleryFeed::Read);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].id.ToUtf8(), "IDFOTOGALERIA1");
-    EXPECT_EQ(records[0].imgUrl.ToUtf8(), "u1");
-    EXPECT_EQ(records[0].imgDes.ToUtf8(), "d1");
-    EXPECT_EQ(records[1].id.ToUtf8(), "IDFOTOGALERIA2");
-    EXPECT_EQ(records[1].title.ToUtf8(), "b");
-    EXPECT_TRUE(records[1].imgUrl.IsEmpty());
+    std::string read;
+    for (const auto& r : records) {
+        read += r.id.ToUtf8() + "=" + r.title.ToUtf8() + "|" + r.imgUrl.ToUtf8() + "|" +
+                r.imgDes.ToUtf8() + " ";
+    }
+    EXPECT_EQ(read, "IDFOTOGALERIA1=a|u1|d1 IDFOTOGALERIA2=b|| ");
 }
