@@ -20,27 +20,21 @@ std::string ReadAll(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-String Host(testing_support::ScreenFeeds& feeds) {
-    return String(feeds.Server().BaseUrl().c_str());
-}
-
-String Url(testing_support::ScreenFeeds& feeds, const std::string& path) {
-    return String(feeds.Url(path).c_str());
-}
-
 } // namespace
 
-TEST(HttpDownloaderTest, KeepsBodyAsTextAndWritesItToTheFile) {
+TEST(HttpDownloaderTest, KeepsTheBodyAsTextWritesTheCacheAndStopsWhenDeleted) {
     testing_support::ScreenFeeds feeds; // outlives the runtime, so its connections close first
     testing_support::TestRuntime runtime;
     ASSERT_TRUE(feeds.Started());
+    const String host(feeds.Server().BaseUrl().c_str());
+    auto url = [&feeds](const char* path) { return String(feeds.Url(path).c_str()); };
     const std::string body = "<root><article Title=\"Ni\xc3\xb1o\"/></root>\n";
     feeds.Write("mobile/a.xml", body);
     const fs::path cache = fs::path(runtime.Home()) / "Res/a.xml";
     fs::create_directories(cache.parent_path());
     std::ofstream(cache) << std::string(500, 'o'); // an older, longer copy
 
-    HttpDownloader downloader(Host(feeds), Url(feeds, "mobile/a.xml"), L"/Home/Res/a.xml");
+    HttpDownloader downloader(host, url("mobile/a.xml"), L"/Home/Res/a.xml");
     ASSERT_EQ(downloader.requestSearch(), E_SUCCESS);
     ASSERT_TRUE(runtime.RunUntilIdle());
     EXPECT_EQ(ReadAll(cache), body);
@@ -56,20 +50,16 @@ TEST(HttpDownloaderTest, KeepsBodyAsTextAndWritesItToTheFile) {
     ASSERT_TRUE(runtime.RunUntilIdle());
     EXPECT_TRUE(downloader.getContent().IsEmpty());
     EXPECT_EQ(ReadAll(cache), body);
-}
 
-TEST(HttpDownloaderTest, RefusesBadLinksAndOutsidePathsAndStopsWhenDeleted) {
-    testing_support::ScreenFeeds feeds;
-    testing_support::TestRuntime runtime;
-    ASSERT_TRUE(feeds.Started());
+    // Links other than HTTP are refused; a cache path outside home is not written.
     for (const char* link : {"file:///etc/passwd", "", "gopher://127.0.0.1/"}) {
-        HttpDownloader downloader(Host(feeds), String(link), L"/Home/x.xml");
-        EXPECT_EQ(downloader.requestSearch(), E_INVALID_ARG) << link;
+        HttpDownloader refused(host, String(link), L"/Home/x.xml");
+        EXPECT_EQ(refused.requestSearch(), E_INVALID_ARG) << link;
     }
     feeds.Write("mobile/b.xml", "<root/>");
     const std::string stolen = runtime.Home() + "-stolen.xml"; // a system path, not under /Home
     {
-        HttpDownloader outside(Host(feeds), Url(feeds, "mobile/b.xml"), String(stolen.c_str()));
+        HttpDownloader outside(host, url("mobile/b.xml"), String(stolen.c_str()));
         ASSERT_EQ(outside.requestSearch(), E_SUCCESS);
         ASSERT_TRUE(runtime.RunUntilIdle());
         EXPECT_EQ(outside.getContent(), String(L"<root/>"));
@@ -80,7 +70,7 @@ TEST(HttpDownloaderTest, RefusesBadLinksAndOutsidePathsAndStopsWhenDeleted) {
     slow.delayMs = 300;
     feeds.Server().SetRule("/mobile/b.xml", slow);
     {
-        HttpDownloader gone(Host(feeds), Url(feeds, "mobile/b.xml"), L"/Home/b.xml");
+        HttpDownloader gone(host, url("mobile/b.xml"), L"/Home/b.xml");
         ASSERT_EQ(gone.requestSearch(), E_SUCCESS);
     }
     ASSERT_TRUE(runtime.RunUntilIdle()); // a use after free here would show under ASan
