@@ -1,8 +1,6 @@
 // Any bytes as a cached feed: parsed from memory as the screens parse their
 // cache files, then read by each of the four readers the screens use (a cache
-// file does not say which screen wrote it, so every reading must hold). The
-// headline readers stream the feed without a tree: they must agree with a
-// walk of the tree on every input, status and records alike.
+// file does not say which screen wrote it, so every reading must hold).
 #include "fuzz/support/FuzzCheck.h"
 #include "fuzz/support/WellFormedUtf8.h"
 #include "net/FeedDocument.h"
@@ -11,63 +9,35 @@
 #include "screens/ArticleFeed.h"
 #include "screens/GalleryFeed.h"
 #include "screens/HeadlineFeed.h"
-#include "tests/unit/support/TreeHeadlines.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
-#include <vector>
 
 using Osp::Base::String;
 
 namespace {
 
 // Whatever the feed held, a value read from it is well-formed text.
-void Check(const String& value) {
-    FUZZ_CHECK(pregonero::fuzz::IsWellFormedUtf16(value.Utf16()));
-    FUZZ_CHECK(pregonero::text::Utf8ToUtf16Strict(value.ToUtf8()) == value.Utf16());
+void Check(std::initializer_list<const String*> values) {
+    for (const String* value : values) {
+        FUZZ_CHECK(pregonero::fuzz::IsWellFormedUtf16(value->Utf16()));
+        FUZZ_CHECK(pregonero::text::Utf8ToUtf16Strict(value->ToUtf8()) == value->Utf16());
+    }
 }
 
 // Ids count the records from 1 after a fixed prefix.
-void CheckId(const String& id, const char* prefix, std::size_t number) {
-    FUZZ_CHECK(id.ToUtf8() == prefix + std::to_string(number));
+void CheckId(const String& id, const char* prefix, std::size_t index) {
+    FUZZ_CHECK(id.ToUtf8() == prefix + std::to_string(index + 1));
 }
 
-void ReadHeadlines(const std::uint8_t* data, std::size_t size, FeedLayout layout,
-                   const char* prefix) {
-    const char* bytes = reinterpret_cast<const char*>(data);
-    const auto tree = pregonero::test::ReadTreeHeadlines(bytes, size, layout);
-    std::vector<HeadlineFeed::Record> records;
-    FUZZ_CHECK(HeadlineFeed::ReadMemory(bytes, size, layout, records) == tree.status);
-    FUZZ_CHECK(pregonero::test::CompareHeadlines(tree.records, records).empty());
+void ReadHeadlines(FeedElement root, FeedLayout layout, const char* prefix) {
+    const auto records = HeadlineFeed::Read(root, layout);
     for (std::size_t i = 0; i < records.size(); ++i) {
         const HeadlineFeed::Record& r = records[i];
-        for (const String* value : {&r.title, &r.link, &r.pubTime, &r.imgUrl, &r.description}) {
-            Check(*value);
-        }
-        CheckId(r.id, prefix, i + 1);
-    }
-}
-
-void ReadArticle(FeedElement root) {
-    for (const ArticleFeed::Record& r : ArticleFeed::Read(root)) {
-        for (const String* value :
-             {&r.title, &r.author, &r.pubDate, &r.pubTime, &r.imgLink, &r.imgDes, &r.body}) {
-            Check(*value);
-        }
-        // The clean-up's last fragment is ">": none survives it.
-        FUZZ_CHECK(r.body.Utf16().find(u'>') == std::u16string::npos);
-    }
-}
-
-void ReadGallery(FeedElement root) {
-    const auto records = GalleryFeed::Read(root);
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const GalleryFeed::Record& r = records[i];
-        for (const String* value : {&r.title, &r.imgUrl, &r.imgDes}) {
-            Check(*value);
-        }
-        CheckId(r.id, "IDFOTOGALERIA", i + 1);
+        Check({&r.title, &r.link, &r.pubTime, &r.imgUrl, &r.description});
+        CheckId(r.id, prefix, i);
     }
 }
 
@@ -78,27 +48,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FeedDocument::Status status =
         document.LoadMemory(reinterpret_cast<const char*>(data), size);
     const FeedElement root = document.Root();
-    switch (status) {
-    case FeedDocument::Status::Ok:
-        FUZZ_CHECK(root.IsNamed("root"));
-        break;
-    case FeedDocument::Status::WrongRoot:
-        FUZZ_CHECK(root && !root.IsNamed("root"));
-        break;
-    case FeedDocument::Status::NotXml:
-    case FeedDocument::Status::NoRoot:
-        FUZZ_CHECK(!root);
-        break;
-    case FeedDocument::Status::Unreadable:
-    case FeedDocument::Status::TooLarge:
-        FUZZ_CHECK(false); // memory is always readable, and fuzz inputs are small
-    }
-    ReadHeadlines(data, size, FeedLayout::FrontPage, "IDPORTADA");
-    ReadHeadlines(data, size, FeedLayout::Section, "IDSECCION");
+    // Memory is always readable, and fuzz inputs are small.
+    FUZZ_CHECK(status != FeedDocument::Status::Unreadable &&
+               status != FeedDocument::Status::TooLarge);
+    FUZZ_CHECK(static_cast<bool>(root) ==
+               (status == FeedDocument::Status::Ok || status == FeedDocument::Status::WrongRoot));
+    FUZZ_CHECK(root.IsNamed("root") == (status == FeedDocument::Status::Ok));
     if (status != FeedDocument::Status::Ok) {
         return 0;
     }
-    ReadArticle(root);
-    ReadGallery(root);
+    ReadHeadlines(root, FeedLayout::FrontPage, "IDPORTADA");
+    ReadHeadlines(root, FeedLayout::Section, "IDSECCION");
+    for (const ArticleFeed::Record& r : ArticleFeed::Read(root)) {
+        Check({&r.title, &r.author, &r.pubDate, &r.pubTime, &r.imgLink, &r.imgDes, &r.body});
+        // The clean-up's last fragment is ">": none survives it.
+        FUZZ_CHECK(r.body.Utf16().find(u'>') == std::u16string::npos);
+    }
+    const auto photos = GalleryFeed::Read(root);
+    for (std::size_t i = 0; i < photos.size(); ++i) {
+        Check({&photos[i].title, &photos[i].imgUrl, &photos[i].imgDes});
+        CheckId(photos[i].id, "IDFOTOGALERIA", i);
+    }
     return 0;
 }

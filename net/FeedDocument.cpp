@@ -97,8 +97,7 @@ FeedDocument::Status FeedDocument::LoadMemory(const char* data, std::size_t size
     if (size > kMaxBytes) {
         return Status::TooLarge;
     }
-    const FeedParser parser;
-    xmlParserCtxt* context = parser.Context();
+    xmlParserCtxt* context = FeedParser::ThreadContext();
     if (context == nullptr) {
         return Status::NotXml; // out of memory: nothing could be read
     }

@@ -23,7 +23,6 @@ void Quiet(void*, const char*, ...) {}
 // builds a dictionary nor interns them again. Hostile feeds full of distinct
 // names cannot grow it for ever: past a bound the parser is replaced.
 thread_local std::unique_ptr<xmlParserCtxt, ContextDeleter> shared;
-thread_local bool sharedBusy = false;
 
 } // namespace
 
@@ -52,30 +51,16 @@ FeedStatus FeedParser::ReadFile(const char* path, std::string& bytes) {
     return FeedStatus::Ok;
 }
 
-FeedParser::FeedParser() {
+xmlParserCtxt* FeedParser::ThreadContext() {
     constexpr int kMaxNames = 4096;
     xmlSetGenericErrorFunc(nullptr, Quiet);
-    if (sharedBusy) {
-        context_ = xmlNewParserCtxt();
-        own_ = true;
-        return;
-    }
     if (shared && xmlDictSize(shared->dict) > kMaxNames) {
         shared.reset();
     }
     if (!shared) {
         shared.reset(xmlNewParserCtxt());
     }
-    context_ = shared.get();
-    sharedBusy = context_ != nullptr;
-}
-
-FeedParser::~FeedParser() {
-    if (own_) {
-        xmlFreeParserCtxt(context_);
-    } else if (context_ != nullptr) {
-        sharedBusy = false;
-    }
+    return shared.get();
 }
 
 int FeedParser::Options() {

@@ -8,29 +8,22 @@
 
 struct _xmlParserCtxt;
 
-// How reading a cache file ended, for both feed readers.
+// How reading a cache file ended.
 enum class FeedStatus { Ok, Unreadable, TooLarge, NotXml, NoRoot, WrongRoot };
 
-// What the tree and the streaming feed readers share: how a cache file is read
-// into memory, the parser each thread reuses, and the options every feed is
-// parsed with. An instance holds a parser for one parse.
+// How a cache file is read into memory and parsed: the size cap, the options
+// every feed is parsed with and the parser each thread reuses.
 class FeedParser {
 public:
-    // This thread's parser, reused from feed to feed, or a parser of its own
-    // while the thread's is busy (a streaming visitor reading another feed).
-    // Libxml2's own error printing is silenced.
-    FeedParser();
-    ~FeedParser();
-    FeedParser(const FeedParser&) = delete;
-    FeedParser& operator=(const FeedParser&) = delete;
-    // Null when out of memory.
-    _xmlParserCtxt* Context() const { return context_; }
-
     static constexpr std::size_t kMaxBytes = 32u << 20;
 
     // `path` is an application path ("/Home/Res/x.xml"); at most kMaxBytes.
     // Ok, Unreadable or TooLarge.
     static FeedStatus ReadFile(const char* path, std::string& bytes);
+
+    // This thread's parser, reused from feed to feed, with libxml2's own error
+    // printing silenced; null when out of memory.
+    static _xmlParserCtxt* ThreadContext();
 
     // No entity substitution, DTD loading, XInclude or HUGE: the parser's own
     // limits on depth and text size stay on, and nothing is fetched or expanded.
@@ -39,8 +32,4 @@ public:
     // Text that is not valid UTF-8 reads as empty, as StringUtil::Utf8ToString
     // refuses it.
     static Osp::Base::String FromUtf8(std::string_view utf8);
-
-private:
-    _xmlParserCtxt* context_ = nullptr;
-    bool own_ = false; // a parser of its own, freed with this
 };

@@ -1,6 +1,6 @@
 #include "net/HttpDownloader.h"
 
-#include "platform/io/File.h"
+#include "net/FeedDownload.h"
 
 #include <cstring>
 #include <memory>
@@ -21,52 +21,19 @@ HttpDownloader::~HttpDownloader() {
 
 result HttpDownloader::requestSearch() {
     content = String();
+    // A new session per request: the one before, and any transfer it still
+    // runs, ends here.
     delete lastSession;
-    lastSession = new HttpSession();
-    result r = lastSession->Construct(NET_HTTP_SESSION_MODE_NORMAL, nullptr, hostAddr, nullptr,
-                                      NET_HTTP_COOKIE_FLAG_ALWAYS_MANUAL);
-    if (IsFailed(r)) {
-        return r;
-    }
-    HttpTransaction* pTransaction = lastSession->OpenTransactionN();
-    if (pTransaction == nullptr) {
-        return GetLastResult();
-    }
-    // The session owns the transaction until it completes or aborts.
-    r = pTransaction->AddHttpTransactionListener(*this);
-    if (IsFailed(r)) {
-        return r;
-    }
-    HttpRequest* pRequest = pTransaction->GetRequest();
-    if (pRequest == nullptr) {
-        return GetLastResult();
-    }
-    r = pRequest->SetUri(uriRequest);
-    if (IsFailed(r)) {
-        return r;
-    }
-    r = pRequest->SetMethod(NET_HTTP_METHOD_GET);
-    if (IsFailed(r)) {
-        return r;
-    }
-    return pTransaction->Submit();
+    lastSession = nullptr;
+    return FeedDownload::Start(lastSession, hostAddr, uriRequest, *this);
 }
 
 result HttpDownloader::SaveFile(ByteBuffer* pBuffer, String path) {
-    Osp::Io::File file;
-    result r = file.Construct(path, L"w", true);
-    if (IsFailed(r)) {
-        return r;
-    }
-    return file.Write(*pBuffer);
+    return FeedDownload::Save(pBuffer, path);
 }
 
 void HttpDownloader::OnTransactionReadyToRead(HttpSession&, HttpTransaction& httpTransaction, int) {
-    HttpResponse* pResponse = httpTransaction.GetResponse();
-    if (pResponse == nullptr || pResponse->GetStatusCode() != NET_HTTP_STATUS_OK) {
-        return;
-    }
-    std::unique_ptr<ByteBuffer> pBody(pResponse->ReadBodyN());
+    std::unique_ptr<ByteBuffer> pBody = FeedDownload::TakeOkBody(httpTransaction);
     if (!pBody) {
         return;
     }

@@ -1,6 +1,6 @@
 #include "screens/FormFotogaleria.h"
 
-#include "screens/FeedDownload.h"
+#include "net/FeedDownload.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "screens/FormNota.h"
 
-#include "screens/FeedDownload.h"
+#include "net/FeedDownload.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 #include "nav/FormMgr.h"
 #include "net/DownloadMessage.h"
 #include "rows/ResultadosItem.h"
-#include "screens/FeedDownload.h"
+#include "net/FeedDownload.h"
 #include "screens/HeadlineList.h"
 #include "screens/SectionMenu.h"
 

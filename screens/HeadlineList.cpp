@@ -54,8 +54,13 @@ bool HeadlineList::Load(const HeadlineScreen& screen, const char* fileName, Feed
         return true; // one feed per screen: a second body changes nothing
     }
     std::vector<HeadlineFeed::Record> records;
-    if (HeadlineFeed::Read(fileName, layout, records) != FeedDocument::Status::Ok) {
-        return false;
+    {
+        // The tree goes before the rows are built, so the two never peak together.
+        FeedDocument document;
+        if (document.Load(fileName) != FeedDocument::Status::Ok) {
+            return false;
+        }
+        records = HeadlineFeed::Read(document.Root(), layout);
     }
     int withImg = 0;
     for (const HeadlineFeed::Record& record : records) {

@@ -2,8 +2,6 @@
 #include "screens/ArticleFeed.h"
 #include "screens/GalleryFeed.h"
 #include "screens/HeadlineFeed.h"
-#include "screens/SectionMenu.h"
-#include "support/TreeHeadlines.h"
 
 #include <gtest/gtest.h>
 
@@ -20,95 +18,144 @@ template <typename Reader> auto ReadRoot(const std::string& xml, Reader read) {
     return read(doc.Root());
 }
 
-std::vector<HeadlineFeed::Record> ReadXml(const std::string& xml, FeedLayout layout) {
-    std::vector<HeadlineFeed::Record> records;
-    EXPECT_EQ(HeadlineFeed::ReadMemory(xml.data(), xml.size(), layout, records),
-              FeedDocument::Status::Ok);
-    return records;
-}
-
-std::string Ids(const std::vector<HeadlineFeed::Record>& records) {
-    std::string out;
-    for (const auto& r : records) {
-        out += r.id.ToUtf8() + "=" + r.title.ToUtf8() + "@" + r.pubTime.ToUtf8() + " ";
+// A headline feed as its screen reads it: the status, then id=title@pubTime
+// per article, and its link, picture and description when it has them.
+std::string Headlines(const std::string& xml, FeedLayout layout) {
+    static const char* const kStatus[] = {"Ok",     "Unreadable", "TooLarge",
+                                          "NotXml", "NoRoot",     "WrongRoot"};
+    FeedDocument doc;
+    const FeedDocument::Status status = doc.LoadMemory(xml.data(), xml.size());
+    std::string out = kStatus[static_cast<int>(status)];
+    if (status == FeedDocument::Status::Ok) {
+        for (const auto& r : HeadlineFeed::Read(doc.Root(), layout)) {
+            out += " " + r.id.ToUtf8() + "=" + r.title.ToUtf8() + "@" + r.pubTime.ToUtf8();
+            for (const auto* value : {&r.link, &r.imgUrl, &r.description}) {
+                out += value->IsEmpty() ? "" : "," + value->ToUtf8();
+            }
+        }
     }
     return out;
 }
 
-const char* kFrontPage = R"(<?xml version="1.0" encoding="UTF-8"?>
-<root>
-  <article Title="suelto" PubTime="1"/>
-  <group Title="Portada">texto<article Title="a" PubTime="10:00" Link="L" ImgUrl="I"
-      Description="D"/><nota Title="no"/><article Title="b" PubTime="11:00"/></group>
-  <group Title="Opinion"><article Title="op" PubTime="9"/></group>
-  <group Title=""><article Title="c" PubTime="12:00"/></group>
-  <group><article Title="d" PubTime="13:00"/></group>
-  <group Title="PORTADA"><article Title="e" PubTime="14:00"/></group>
-  <group Title="portada"><group Title="Portada"><article Title="hondo"/></group></group>
-</root>)";
+std::string Repeated(const std::string& part, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += part;
+    }
+    return out;
+}
+
+std::string Bomb() {
+    std::string bomb = "<!DOCTYPE root [<!ENTITY a \"aaaaaaaaaa\">";
+    for (char c = 'b'; c <= 'j'; ++c) {
+        bomb += std::string("<!ENTITY ") + c + " \"" +
+                Repeated(std::string("&") + static_cast<char>(c - 1) + ";", 10) + "\">";
+    }
+    return bomb + "]><root><article Title=\"&j;\">&j;</article></root>";
+}
+
+const FeedLayout kSection = FeedLayout::Section;
+const FeedLayout kFront = FeedLayout::FrontPage;
 
 } // namespace
 
-TEST(HeadlineFeedTest, FrontPageReadsPortadaAndUntitledGroupsNumberedAcrossThem) {
-    const auto records = ReadXml(kFrontPage, FeedLayout::FrontPage);
-    EXPECT_EQ(Ids(records), "IDPORTADA1=a@10:00 IDPORTADA2=b@11:00 IDPORTADA3=c@ "
-                            "IDPORTADA4=d@ IDPORTADA5=e@14:00 ");
-    ASSERT_FALSE(records.empty());
-    EXPECT_EQ(records[0].link.ToUtf8(), "L");
-    EXPECT_EQ(records[0].imgUrl.ToUtf8(), "I");
-    EXPECT_EQ(records[0].description.ToUtf8(), "D");
-}
-
-TEST(HeadlineFeedTest, SectionReadsOnlyArticlesUnderTheRoot) {
-    const auto records = ReadXml(R"(<root><group Title="Portada"><article Title="x"/></group>
-        <article Title="uno" PubTime="1"/>texto<Article Title="mal"/>
-        <article Title="dos&#233;"/><article/></root>)",
-                                 FeedLayout::Section);
-    EXPECT_EQ(Ids(records), "IDSECCION1=uno@1 IDSECCION2=dosé@ IDSECCION3=@ ");
-    EXPECT_TRUE(
-        ReadXml("<root><group><article Title=\"x\"/></group></root>", FeedLayout::Section).empty());
+TEST(HeadlineFeedTest, TrickyFeedsReadAsExpected) {
+    struct Case {
+        FeedLayout layout;
+        std::string feed;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {kFront, R"(<root><article Title="suelto" PubTime="1"/>
+            <group Title="Portada">texto<article Title="a" PubTime="10:00" Link="L" ImgUrl="I" Description="D"/><nota Title="no"/>
+            <article Title="b" PubTime="11:00"/></group><group Title="Opinion"><article Title="op"/></group>
+            <group Title=""><article Title="c" PubTime="12:00"/></group><group><article Title="d" PubTime="1"/></group>
+            <group Title="PORTADA"><article Title="e" PubTime="14:00"/></group>
+            <group Title="portada"><group Title="Portada"><article Title="hondo"/></group></group></root>)",
+         "Ok IDPORTADA1=a@10:00,L,I,D IDPORTADA2=b@11:00 IDPORTADA3=c@ IDPORTADA4=d@ "
+         "IDPORTADA5=e@14:00"},
+        {kSection, R"(<root><group Title="Portada"><article Title="x"/></group><article Title="uno"
+            PubTime="1"/>texto<Article Title="mal"/><!-- c --><?pi x?><article Title="dos&#233;"><![CDATA[
+            <article Title="no"/>]]></article><article/></root>)",
+         "Ok IDSECCION1=uno@1 IDSECCION2=dosé@ IDSECCION3=@"},
+        // Predefined entities and character references are kept, declared ones never
+        // expanded: skipped, or the file refused (a loop, a billion laughs, a system entity).
+        {kSection,
+         R"(<!DOCTYPE root [<!ENTITY e "ent">]><root><article Title="a&e;b &amp; &lt;c&gt; &#233;&#x41; &quot;q&apos;"/></root>)",
+         "Ok IDSECCION1=ab & <c> éA \"q'@"},
+        {kSection,
+         R"(<!DOCTYPE root [<!ENTITY arts "<article Title='oculto'/>">]><root>&arts;<article Title="visible"/>&arts;</root>)",
+         "Ok IDSECCION1=visible@"},
+        {kFront,
+         R"(<!DOCTYPE root [<!ENTITY g "<group Title='Portada'><article Title='oculto'/></group>">]><root>&g;<group>&g;<article Title="visible"/></group></root>)",
+         "Ok IDPORTADA1=visible@"},
+        {kSection,
+         R"(<!DOCTYPE root [<!ENTITY bucle "&bucle;">]><root><article Title="&bucle;"/></root>)",
+         "NotXml"},
+        {kSection, Bomb(), "NotXml"},
+        {kSection,
+         R"(<!DOCTYPE root [<!ENTITY x SYSTEM "file:///etc/passwd">]><root><article Title="&x;" Link="l"/></root>)",
+         "NotXml"},
+        {kSection,
+         R"(<!DOCTYPE root SYSTEM "fuera.dtd"><root><article Title="a&indefinida;b" Link="c"/></root>)",
+         "Ok IDSECCION1=ab@,c"},
+        // What a DTD would default is not read: the tree holds only what the feed says.
+        {kSection,
+         R"(<!DOCTYPE root [<!ATTLIST article Title CDATA "defecto" Link NMTOKEN #IMPLIED>]><root><article/><article Title="propio" Link="  a  "/></root>)",
+         "Ok IDSECCION1=@ IDSECCION2=propio@,a"},
+        {kFront,
+         R"(<!DOCTYPE root [<!ATTLIST group Title CDATA "Portada">]><root><group><article Title="x" PubTime="9"/></group></root>)",
+         "Ok IDPORTADA1=x@"},
+        // Encodings: a declared one is converted; bytes that are not UTF-8 refuse the file.
+        {kSection,
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><root><article Title=\"Espa\xF1"
+         "a \xBFqu\xE9?\"/></root>",
+         "Ok IDSECCION1=España ¿qué?@"},
+        {kSection, "<root><article Title=\"caf\xE9\"/></root>", "NotXml"},
+        {kSection, "<root><article Title=\"mal \xC3\x28\"/></root>", "NotXml"},
+        // Breakage anywhere refuses the whole file, even after many good articles.
+        {kSection, "<root>" + Repeated("<article Title=\"x\"/>", 1000), "NotXml"},
+        {kSection, "<root>" + Repeated("<article Title=\"x\"/>", 1000) + "</root><otro/>",
+         "NotXml"},
+        {kSection, "<root>" + Repeated("<a>", 100000) + Repeated("</a>", 100000) + "</root>",
+         "NotXml"}, // deeper than the parser's limit
+        {kSection, "", "NotXml"},
+        {kSection, "<!-- solo un comentario -->", "NotXml"},
+        {kSection, R"(<raiz><article Title="x"/></raiz>)", "WrongRoot"},
+        {kSection, "<Root/>", "WrongRoot"},
+        {kSection, "<rss><root/></rss>", "WrongRoot"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Headlines(c.feed, c.layout), c.expected) << c.feed.substr(0, 200);
+    }
 }
 
 TEST(ArticleFeedTest, ReadsEveryArticleWithItsBodyCleanedAndNothingElse) {
     const auto records = ReadRoot(
         R"(<root><group><article Title="no"/></group><article Title="T" Author="A" PubDate="D"
         PubTime="H" ImgLink="http://x/p.jpg" ImgDes="pie">Uno&lt;br /&gt;dos &lt;b&gt;</article>
-        <Article Title="mal"/><article/></root>)",
+        <Article Title="mal"/><article/><article><![CDATA[tres<br />cuatro]]></article></root>)",
         ArticleFeed::Read);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].title.ToUtf8(), "T");
-    EXPECT_EQ(records[0].author.ToUtf8(), "A");
-    EXPECT_EQ(records[0].pubDate.ToUtf8(), "D");
-    EXPECT_EQ(records[0].pubTime.ToUtf8(), "H");
-    EXPECT_EQ(records[0].imgLink.ToUtf8(), "http://x/p.jpg");
-    EXPECT_EQ(records[0].imgDes.ToUtf8(), "pie");
-    EXPECT_EQ(records[0].body.ToUtf8(), "Unodos <b");
-    EXPECT_TRUE(records[1].body.IsEmpty()); // no child node: an empty body
-    EXPECT_TRUE(records[1].imgLink.IsEmpty());
+    std::string read;
+    for (const auto& r : records) {
+        for (const auto* value :
+             {&r.title, &r.author, &r.pubDate, &r.pubTime, &r.imgLink, &r.imgDes, &r.body}) {
+            read += value->ToUtf8() + "|";
+        }
+        read += " ";
+    }
+    // An article with no child node has an empty body.
+    EXPECT_EQ(read, "T|A|D|H|http://x/p.jpg|pie|Unodos <b| ||||||| ||||||trescuatro| ");
 }
 
 TEST(GalleryFeedTest, NumbersOnlyArticlesUnderTheRoot) {
     const auto records = ReadRoot(R"(<root><article Title="a" ImgUrl="u1" ImgDes="d1"/>
         <foto Title="no"/><group><article Title="hondo"/></group><article Title="b"/></root>)",
                                   GalleryFeed::Read);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].id.ToUtf8(), "IDFOTOGALERIA1");
-    EXPECT_EQ(records[0].imgUrl.ToUtf8(), "u1");
-    EXPECT_EQ(records[0].imgDes.ToUtf8(), "d1");
-    EXPECT_EQ(records[1].id.ToUtf8(), "IDFOTOGALERIA2");
-    EXPECT_EQ(records[1].title.ToUtf8(), "b");
-    EXPECT_TRUE(records[1].imgUrl.IsEmpty());
-}
-
-TEST(SectionMenuTest, ActionsMapToEventsByIdNotPosition) {
-    EXPECT_EQ(SectionMenu::EventForAction(200), 100);
-    EXPECT_EQ(SectionMenu::EventForAction(210), 110);
-    EXPECT_EQ(SectionMenu::EventForAction(211), -1);
-    EXPECT_EQ(SectionMenu::EventForAction(212), 111);
-    EXPECT_EQ(SectionMenu::EventForAction(213), 112); // "Destinos"
-    EXPECT_EQ(SectionMenu::EventForAction(214), 113); // "Letras + Artes"
-    EXPECT_EQ(SectionMenu::EventForAction(220), 119); // "Fotogaleria"
-    for (int id : {100, 199, 221, 222, 101, 0, -5}) {
-        EXPECT_EQ(SectionMenu::EventForAction(id), -1) << id;
+    std::string read;
+    for (const auto& r : records) {
+        read += r.id.ToUtf8() + "=" + r.title.ToUtf8() + "|" + r.imgUrl.ToUtf8() + "|" +
+                r.imgDes.ToUtf8() + " ";
     }
+    EXPECT_EQ(read, "IDFOTOGALERIA1=a|u1|d1 IDFOTOGALERIA2=b|| ");
 }

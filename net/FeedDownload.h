@@ -8,8 +8,8 @@
 
 #include <memory>
 
-// The feed download steps every screen shares; the screens keep the members
-// of their own names and call these.
+// The feed download steps the screens and HttpDownloader share; each keeps
+// the members of its own names and calls these.
 class FeedDownload {
 public:
     // Opens the session on first use (it stays stored even when its
@@ -24,7 +24,7 @@ public:
                                    const wchar_t* otherText = kBusyText);
     static constexpr const wchar_t* kBusyText = L"Previous transaction is being processed";
     // Writes `buffer` to `path`, replacing what the file held.
-    static result Save(Osp::Base::ByteBuffer* buffer, const char* path);
+    static result Save(Osp::Base::ByteBuffer* buffer, const Osp::Base::String& path);
     // The whole body of a status-200 response, or null.
     static std::unique_ptr<Osp::Base::ByteBuffer>
     TakeOkBody(Osp::Net::Http::HttpTransaction& transaction);

@@ -1,4 +1,4 @@
-#include "screens/FeedDownload.h"
+#include "net/FeedDownload.h"
 
 #include "net/DownloadMessage.h"
 #include "platform/io/File.h"
@@ -51,9 +51,9 @@ void FeedDownload::ReportStartFailure(result r, HttpSession*& session, const wch
     }
 }
 
-result FeedDownload::Save(Osp::Base::ByteBuffer* buffer, const char* path) {
+result FeedDownload::Save(Osp::Base::ByteBuffer* buffer, const Osp::Base::String& path) {
     Osp::Io::File file;
-    result r = file.Construct(Osp::Base::String(path), L"w", true);
+    result r = file.Construct(path, L"w", true);
     if (IsFailed(r)) {
         return r;
     }
