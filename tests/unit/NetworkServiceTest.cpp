@@ -8,8 +8,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -18,47 +16,21 @@
 #include <thread>
 #include <vector>
 
-#include "support/QueuePoster.h"
-
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <zlib.h>
+
+#include "support/LocalHttpServer.h"
+#include "support/QueuePoster.h"
 
 namespace pregonero::runtime {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
+using testing_support::LocalHttpServer;
 using testing_support::QueuePoster;
 
-// cpp-httplib on its own thread, for well-behaved responses. Routes are set
-// before it listens: its handler table is not guarded against later changes.
-class HttpServer {
-public:
-    explicit HttpServer(const std::function<void(httplib::Server&)>& routes) {
-        routes(server_);
-        server_.set_keep_alive_max_count(1000);
-        server_.set_tcp_nodelay(true);
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        for (int i = 0; i < 500 && !server_.is_running(); ++i) {
-            std::this_thread::sleep_for(5ms);
-        }
-    }
-    ~HttpServer() {
-        server_.stop();
-        thread_.join();
-    }
-    std::string Url(const std::string& path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
-    }
-
-private:
-    httplib::Server server_;
-    int port_ = 0;
-    std::thread thread_;
-};
+// Answers one request on fd; true keeps the connection open for the next.
+using Reply = std::function<bool(int fd, const std::atomic<bool>& stop)>;
 
 bool SendAll(int fd, const std::string& data, const std::atomic<bool>& stop) {
     std::size_t sent = 0;
@@ -76,11 +48,18 @@ bool SendAll(int fd, const std::string& data, const std::atomic<bool>& stop) {
     return sent == data.size();
 }
 
-// A socket server that misbehaves on purpose. Each connection runs on its own
-// thread; the first line of each request picks the behaviour by path.
+// Waits up to 50 ms for fd to be readable: false on time-out.
+bool Readable(int fd, int ms = 50) {
+    pollfd p{fd, POLLIN, 0};
+    return poll(&p, 1, ms) > 0;
+}
+
+// A socket server that misbehaves on purpose, for what cpp-httplib will not
+// send. Each connection runs on its own thread; the request's path picks the
+// reply. The routes are fixed before the first connection.
 class RawServer {
 public:
-    RawServer() {
+    explicit RawServer(std::map<std::string, Reply> routes) : routes_(std::move(routes)) {
         listener_ = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -90,7 +69,15 @@ public:
         listen(listener_, 64);
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
         port_ = ntohs(address.sin_port);
-        acceptor_ = std::thread([this] { AcceptLoop(); });
+        acceptor_ = std::thread([this] {
+            while (!stop_) {
+                const int fd = Readable(listener_, 20) ? accept(listener_, nullptr, nullptr) : -1;
+                if (fd >= 0) {
+                    ++accepted;
+                    workers_.emplace_back([this, fd] { Serve(fd); });
+                }
+            }
+        });
     }
     ~RawServer() {
         stop_ = true;
@@ -103,124 +90,44 @@ public:
     std::string Url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
-    // Answers with this behaviour; returning true keeps the connection open.
-    void Route(const std::string& path, std::function<bool(int, const std::atomic<bool>&)> reply) {
-        const std::lock_guard lock(mutex_);
-        routes_[path] = std::move(reply);
-    }
     std::atomic<int> accepted{0};
     std::atomic<int> closedByPeer{0};
 
 private:
-    void AcceptLoop() {
-        while (!stop_) {
-            pollfd p{listener_, POLLIN, 0};
-            if (poll(&p, 1, 20) <= 0) {
-                continue;
-            }
-            const int fd = accept(listener_, nullptr, nullptr);
-            if (fd >= 0) {
-                ++accepted;
-                workers_.emplace_back([this, fd] { Serve(fd); });
+    void Serve(int fd) {
+        std::string request;
+        char buffer[4096];
+        bool open = true;
+        while (open && !stop_) {
+            const std::size_t end = request.find("\r\n\r\n");
+            if (end != std::string::npos) {
+                const std::size_t begin = request.find(' ') + 1;
+                const auto found =
+                    routes_.find(request.substr(begin, request.find(' ', begin) - begin));
+                request.erase(0, end + 4);
+                open = found != routes_.end() && found->second(fd, stop_);
+            } else if (Readable(fd)) {
+                const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+                open = n > 0;
+                request.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
             }
         }
-    }
-    void Serve(int fd) {
-        std::string path;
-        while (ReadRequest(fd, path)) {
-            const auto reply = Find(path);
-            if (!reply || !reply(fd, stop_)) {
+        // Wait for the client to hang up (or the server to stop).
+        while (!stop_) {
+            if (Readable(fd, 20) && recv(fd, buffer, sizeof buffer, 0) <= 0) {
+                ++closedByPeer;
                 break;
             }
         }
-        if (WaitForPeerClose(fd)) {
-            ++closedByPeer;
-        }
         close(fd);
     }
-    std::function<bool(int, const std::atomic<bool>&)> Find(const std::string& path) {
-        const std::lock_guard lock(mutex_);
-        const auto found = routes_.find(path);
-        return found == routes_.end() ? nullptr : found->second;
-    }
-    bool ReadRequest(int fd, std::string& path) {
-        std::string request;
-        char buffer[4096];
-        while (request.find("\r\n\r\n") == std::string::npos) {
-            pollfd p{fd, POLLIN, 0};
-            if (stop_) {
-                return false;
-            }
-            if (poll(&p, 1, 50) <= 0) {
-                continue;
-            }
-            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-            if (n <= 0) {
-                return false;
-            }
-            request.append(buffer, static_cast<std::size_t>(n));
-        }
-        const std::size_t begin = request.find(' ') + 1;
-        path = request.substr(begin, request.find(' ', begin) - begin);
-        return true;
-    }
-    bool WaitForPeerClose(int fd) {
-        char buffer[4096];
-        while (!stop_) {
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 20) > 0 && recv(fd, buffer, sizeof buffer, 0) <= 0) {
-                return true;
-            }
-        }
-        return false;
-    }
+    const std::map<std::string, Reply> routes_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
-    std::mutex mutex_; // routes are added while connections are served
-    std::map<std::string, std::function<bool(int, const std::atomic<bool>&)>> routes_;
     std::thread acceptor_;
     std::vector<std::thread> workers_; // touched by the acceptor only until it is joined
 };
-
-std::string Gzip(const std::string& plain) {
-    z_stream stream{};
-    deflateInit2(&stream, 9, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
-    std::string packed(deflateBound(&stream, plain.size()) + 32, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
-    stream.avail_in = static_cast<uInt>(plain.size());
-    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
-    stream.avail_out = static_cast<uInt>(packed.size());
-    deflate(&stream, Z_FINISH);
-    packed.resize(stream.total_out);
-    deflateEnd(&stream);
-    return packed;
-}
-
-struct Delivery {
-    int calls = 0;
-    FetchResult result;
-};
-
-// Small limits so that the hostile cases end quickly.
-FetchLimits QuickLimits() {
-    FetchLimits limits;
-    limits.connectTimeoutMs = 2000;
-    limits.stallTimeoutMs = 1000;
-    limits.totalTimeoutMs = 3000;
-    limits.maxBodyBytes = 1u << 20;
-    return limits;
-}
-
-FetchId StartInto(NetworkService& service, const std::string& url, Delivery& into,
-                  const FetchLimits& limits = QuickLimits()) {
-    return service.Start(url, limits, [&into](FetchResult&& result) {
-        ++into.calls;
-        into.result = std::move(result);
-    });
-}
-
-using Reply = std::function<bool(int, const std::atomic<bool>&)>;
 
 // Sends text; then the connection stays open and silent until the client leaves.
 Reply Send(std::string text) {
@@ -245,7 +152,7 @@ Reply SendForever(std::string head, std::string piece, std::chrono::milliseconds
         bool open = SendAll(fd, head, stop);
         while (open && !stop) {
             open = SendAll(fd, piece, stop);
-            std::this_thread::sleep_for(pause);
+            std::this_thread::sleep_for(pause); // the server's pace, not the test's
         }
         return false;
     };
@@ -257,6 +164,22 @@ Reply KeepAliveOk() {
     };
 }
 
+const std::string kSilent = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n";
+
+std::string Gzip(const std::string& plain) {
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
+    std::string packed(deflateBound(&stream, plain.size()) + 32, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
+    stream.avail_in = static_cast<uInt>(plain.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = static_cast<uInt>(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    return packed;
+}
+
 std::string Binary(std::size_t size) {
     std::string data(size, '\0');
     std::uint32_t state = 12345;
@@ -265,6 +188,29 @@ std::string Binary(std::size_t size) {
         c = static_cast<char>(state >> 24);
     }
     return data;
+}
+
+struct Delivery {
+    int calls = 0;
+    FetchResult result;
+};
+
+// Small limits so that the hostile cases end quickly.
+FetchLimits QuickLimits(std::size_t maxBody = 1u << 20) {
+    FetchLimits limits;
+    limits.connectTimeoutMs = 2000;
+    limits.stallTimeoutMs = 1000;
+    limits.totalTimeoutMs = 3000;
+    limits.maxBodyBytes = maxBody;
+    return limits;
+}
+
+FetchId StartInto(NetworkService& service, const std::string& url, Delivery& into,
+                  const FetchLimits& limits = QuickLimits()) {
+    return service.Start(url, limits, [&into](FetchResult&& result) {
+        ++into.calls;
+        into.result = std::move(result);
+    });
 }
 
 TEST(NetworkServiceTest, RefusesAnythingButAbsoluteHttpUrls) {
@@ -283,8 +229,9 @@ TEST(NetworkServiceTest, RefusesAnythingButAbsoluteHttpUrls) {
         EXPECT_EQ(StartInto(service, bad, delivery), 0u) << bad;
     }
     EXPECT_FALSE(NetworkService::IsFetchableUrl(std::string_view("http://a\0b/", 11)));
+    // Refused at once: nothing started, nothing queued, nothing can come later.
     EXPECT_EQ(service.InFlight(), 0u);
-    EXPECT_FALSE(poster.WaitForTask(100ms));
+    EXPECT_EQ(poster.Queued(), 0u);
     EXPECT_EQ(delivery.calls, 0);
 }
 
@@ -292,37 +239,34 @@ TEST(NetworkServiceTest, DeliversWholeBodiesWhateverTheStatus) {
     const std::string binary = Binary(3u << 20);
     const std::string trickled = Binary(3000);
     const std::string text(200000, 'n');
-    HttpServer http([&](httplib::Server& server) {
-        server.Get("/bin", [&](const httplib::Request&, httplib::Response& res) {
+    LocalHttpServer http([&](httplib::Server& server) {
+        server.Get("/bin", [&](const auto&, auto& res) {
             res.set_content(binary, "application/octet-stream");
         });
-        server.Get("/trickled", [&](const httplib::Request&, httplib::Response& res) {
+        server.Get("/trickled", [&](const auto&, auto& res) {
             res.set_chunked_content_provider("text/plain",
                                              [&](size_t offset, httplib::DataSink& sink) {
                                                  if (offset < trickled.size()) {
-                                                     sink.write(&trickled[offset], 1);
-                                                 } else {
-                                                     sink.done();
+                                                     return sink.write(&trickled[offset], 1);
                                                  }
+                                                 sink.done();
                                                  return true;
                                              });
         });
-        server.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+        server.Get("/missing", [](const auto&, auto& res) {
             res.status = 404;
             res.set_content("nope", "text/plain");
         });
         server.Get("/hop1", [](const auto&, auto& res) { res.set_redirect("/hop2", 301); });
         server.Get("/hop2", [](const auto&, auto& res) { res.set_redirect("/bin"); });
     });
-    RawServer raw;
     const std::string packed = Gzip(text);
-    raw.Route("/gzip", Send("HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: " +
-                            std::to_string(packed.size()) + "\r\n\r\n" + packed));
+    RawServer raw({{"/gzip", Send("HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: " +
+                                  std::to_string(packed.size()) + "\r\n\r\n" + packed)}});
 
     QueuePoster poster;
     NetworkService service(poster);
-    FetchLimits roomy = QuickLimits();
-    roomy.maxBodyBytes = 4u << 20;
+    const FetchLimits roomy = QuickLimits(4u << 20);
     Delivery bin, chunked, missing, redirected, gzip, chained;
     StartInto(service, http.Url("/bin"), bin, roomy);
     StartInto(service, http.Url("/trickled"), chunked);
@@ -338,7 +282,7 @@ TEST(NetworkServiceTest, DeliversWholeBodiesWhateverTheStatus) {
     EXPECT_EQ(service.InFlight(), 5u);
 
     ASSERT_TRUE(poster.RunUntil([&] { return chained.calls > 0 && service.InFlight() == 0; }));
-    poster.RunFor(100ms);
+    ASSERT_TRUE(poster.Drain());
     for (const Delivery* d : {&bin, &chunked, &missing, &redirected, &gzip, &chained}) {
         EXPECT_EQ(d->calls, 1);
         EXPECT_EQ(d->result.outcome, FetchOutcome::Completed) << d->result.error;
@@ -354,34 +298,34 @@ TEST(NetworkServiceTest, DeliversWholeBodiesWhateverTheStatus) {
 }
 
 TEST(NetworkServiceTest, AbortsOnDeadOrHostileServers) {
-    RawServer raw;
     const std::string ok = "HTTP/1.1 200 OK\r\n";
     const std::string chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
-    raw.Route("/silent", Send(ok + "Content-Length: 100\r\n\r\n"));
-    raw.Route("/short", SendAndDrop(ok + "Content-Length: 20\r\n\r\n0123456789"));
-    raw.Route("/dropchunk", SendAndDrop(chunked + "a\r\n01234"));
-    raw.Route("/badchunk", SendAndDrop(chunked + "zz\r\nhola\r\n0\r\n\r\n"));
-    raw.Route("/endless",
-              SendForever(chunked, "2000\r\n" + std::string(0x2000, 'x') + "\r\n", 0ms));
-    raw.Route("/trickle", SendForever(ok + "Content-Length: 1000\r\n\r\n", "x", 200ms));
     std::string many = ok;
     for (int i = 0; i < 20000; ++i) {
         many += "X-H" + std::to_string(i) + ": v\r\n";
     }
-    raw.Route("/manyheaders", Send(many + "Content-Length: 0\r\n\r\n"));
-    raw.Route("/bigheader",
-              Send(ok + "X-Big: " + std::string(300000, 'b') + "\r\nContent-Length: 0\r\n\r\n"));
     const std::string bomb = Gzip(std::string(8u << 20, '\0'));
-    raw.Route("/bomb", Send(ok + "Content-Encoding: gzip\r\nContent-Length: " +
-                            std::to_string(bomb.size()) + "\r\n\r\n" + bomb));
-    HttpServer http([](httplib::Server& server) {
+    RawServer raw({
+        {"/silent", Send(kSilent)},
+        {"/short", SendAndDrop(ok + "Content-Length: 20\r\n\r\n0123456789")},
+        {"/dropchunk", SendAndDrop(chunked + "a\r\n01234")},
+        {"/badchunk", SendAndDrop(chunked + "zz\r\nhola\r\n0\r\n\r\n")},
+        {"/endless", SendForever(chunked, "2000\r\n" + std::string(0x2000, 'x') + "\r\n", 0ms)},
+        {"/trickle", SendForever(ok + "Content-Length: 1000\r\n\r\n", "x", 200ms)},
+        {"/manyheaders", Send(many + "Content-Length: 0\r\n\r\n")},
+        {"/bigheader",
+         Send(ok + "X-Big: " + std::string(300000, 'b') + "\r\nContent-Length: 0\r\n\r\n")},
+        {"/bomb", Send(ok + "Content-Encoding: gzip\r\nContent-Length: " +
+                       std::to_string(bomb.size()) + "\r\n\r\n" + bomb)},
+    });
+    LocalHttpServer http([](httplib::Server& server) {
         server.Get("/loop", [](const auto&, auto& res) { res.set_redirect("/loop"); });
         server.Get("/tofile",
                    [](const auto&, auto& res) { res.set_redirect("file:///etc/passwd"); });
     });
     std::string refused;
     {
-        RawServer gone;
+        RawServer gone({});
         refused = gone.Url("/");
     } // its port is closed now
 
@@ -419,9 +363,7 @@ TEST(NetworkServiceTest, AbortsOnDeadOrHostileServers) {
 }
 
 TEST(NetworkServiceTest, CancelledFetchesNeverCallBack) {
-    RawServer raw;
-    raw.Route("/silent", Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n"));
-    raw.Route("/ok", KeepAliveOk());
+    RawServer raw({{"/silent", Send(kSilent)}, {"/ok", KeepAliveOk()}});
     QueuePoster poster;
     NetworkService service(poster);
 
@@ -440,7 +382,7 @@ TEST(NetworkServiceTest, CancelledFetchesNeverCallBack) {
     service.Cancel(fast);
     service.Cancel(0);
     service.Cancel(987654);
-    poster.RunFor(200ms);
+    ASSERT_TRUE(poster.Drain());
     EXPECT_EQ(waiting.calls + posted.calls, 0);
     EXPECT_EQ(service.InFlight(), 0u);
 
@@ -452,9 +394,7 @@ TEST(NetworkServiceTest, CancelledFetchesNeverCallBack) {
 }
 
 TEST(NetworkServiceTest, DestroyingTheServiceWithFetchesInFlightIsQuiet) {
-    RawServer raw;
-    raw.Route("/silent", Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n"));
-    raw.Route("/ok", KeepAliveOk());
+    RawServer raw({{"/silent", Send(kSilent)}, {"/ok", KeepAliveOk()}});
     QueuePoster poster;
     std::vector<Delivery> deliveries(6);
     {
@@ -464,12 +404,12 @@ TEST(NetworkServiceTest, DestroyingTheServiceWithFetchesInFlightIsQuiet) {
         }
         StartInto(service, raw.Url("/ok"), deliveries[5]);
         ASSERT_TRUE(poster.WaitForTask(5s)); // one completion queued when the service goes
-        const auto deadline = Clock::now() + 5s;
-        while (raw.accepted < 6 && Clock::now() < deadline) {
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (raw.accepted < 6 && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(5ms);
         }
     }
-    poster.RunFor(200ms); // the stale delivery runs without the service and calls nobody
+    ASSERT_TRUE(poster.Drain()); // the stale delivery runs without the service and calls nobody
     for (const Delivery& d : deliveries) {
         EXPECT_EQ(d.calls, 0);
     }
@@ -478,7 +418,7 @@ TEST(NetworkServiceTest, DestroyingTheServiceWithFetchesInFlightIsQuiet) {
 TEST(NetworkServiceTest, ParallelFetchesShareKeptAliveConnections) {
     std::mutex mutex;
     std::set<int> ports;
-    HttpServer http([&](httplib::Server& server) {
+    LocalHttpServer http([&](httplib::Server& server) {
         server.Get(R"(/n/(\d+))", [&](const httplib::Request& req, httplib::Response& res) {
             {
                 const std::lock_guard lock(mutex);
@@ -503,16 +443,14 @@ TEST(NetworkServiceTest, ParallelFetchesShareKeptAliveConnections) {
         EXPECT_LE(ports.size(), 6u); // a few connections, each reused
     }
 
-    RawServer raw;
-    raw.Route("/ok", KeepAliveOk());
+    RawServer raw({{"/ok", KeepAliveOk()}});
     for (int i = 0; i < 10; ++i) {
         Delivery one;
         StartInto(service, raw.Url("/ok"), one);
         ASSERT_TRUE(poster.RunUntil([&] { return one.calls > 0; }));
         EXPECT_EQ(one.result.body, "ok");
     }
-    // Ten fetches in a row reuse the kept-alive connection.
-    EXPECT_EQ(raw.accepted, 1);
+    EXPECT_EQ(raw.accepted, 1); // ten fetches in a row reuse the kept-alive connection
 }
 
 } // namespace

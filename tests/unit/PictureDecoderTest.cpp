@@ -98,30 +98,25 @@ std::string ProgressiveJpeg(int topBit) {
 
 TEST(PictureDecoderTest, EveryFormatArrivesAtExactSizeCentreCropped) {
     const auto pattern = PatternRgba(1600, 1200);
+    const auto small = PatternRgba(40, 30);
     for (const auto& [name, encode] : Encoders()) {
         const std::string bytes = encode(pattern, 1600, 1200);
         ASSERT_FALSE(bytes.empty()) << name;
-        ExpectCentreCroppedPattern(DecodePicture(bytes, PixelFormat::Argb8888, 176, 176),
-                                   PixelFormat::Argb8888, 176, name + " 176 ARGB8888");
-        ExpectCentreCroppedPattern(DecodePicture(bytes, PixelFormat::Rgb565, 440, 440),
-                                   PixelFormat::Rgb565, 440, name + " 440 RGB565");
-        // Odd sizes exercise the stride padding of RGB565 rows.
-        ExpectCentreCroppedPattern(DecodePicture(bytes, PixelFormat::Rgb565, 33, 33),
-                                   PixelFormat::Rgb565, 33, name + " 33 RGB565");
-    }
-}
-
-TEST(PictureDecoderTest, SmallPicturesAreEnlargedAndWideRequestsCropTopAndBottom) {
-    const auto small = PatternRgba(40, 30);
-    for (const auto& [name, encode] : Encoders()) {
+        // Odd sizes exercise the stride padding of RGB565 rows; small pictures are enlarged.
+        for (const auto& [format, side] :
+             {std::pair{PixelFormat::Argb8888, 176}, std::pair{PixelFormat::Rgb565, 440},
+              std::pair{PixelFormat::Rgb565, 33}}) {
+            ExpectCentreCroppedPattern(DecodePicture(bytes, format, side, side), format, side,
+                                       name + " " + std::to_string(side));
+        }
         ExpectCentreCroppedPattern(
             DecodePicture(encode(small, 40, 30), PixelFormat::Argb8888, 176, 176),
             PixelFormat::Argb8888, 176, name + " enlarged");
     }
     // 1600x1200 into 300x100 keeps a 1600x533 band across the middle: the
     // magenta bands survive at the sides, the quadrant split stays in the middle row.
-    const auto outcome = DecodePicture(EncodeJpeg(PatternRgba(1600, 1200), 1600, 1200),
-                                       PixelFormat::Argb8888, 300, 100);
+    const auto outcome =
+        DecodePicture(EncodeJpeg(pattern, 1600, 1200), PixelFormat::Argb8888, 300, 100);
     ASSERT_TRUE(outcome.ok) << outcome.error;
     const PixelBuffer& p = *outcome.picture;
     EXPECT_TRUE(Near(PixelAt(p, 5, 50), kMagenta));
@@ -131,7 +126,7 @@ TEST(PictureDecoderTest, SmallPicturesAreEnlargedAndWideRequestsCropTopAndBottom
     EXPECT_TRUE(Near(PixelAt(p, 200, 90), kYellow));
 }
 
-TEST(PictureDecoderTest, TransparencyIsPremultipliedAndBlackInRgb565) {
+TEST(PictureDecoderTest, TransparencyIsPremultipliedAndCmykKeepsItsColours) {
     std::vector<std::uint8_t> rgba = {255, 255, 255, 128, 255, 0, 0,   0,
                                       0,   0,   255, 255, 0,   0, 255, 255};
     const std::string png = EncodePng(rgba, 2, 2);
@@ -146,6 +141,24 @@ TEST(PictureDecoderTest, TransparencyIsPremultipliedAndBlackInRgb565) {
     ASSERT_TRUE(rgb.ok) << rgb.error;
     EXPECT_TRUE(Near(PixelAt(*rgb.picture, 1, 0), {0, 0, 0}, 0));
     EXPECT_TRUE(Near(PixelAt(*rgb.picture, 0, 1), kBlue, 0));
+    // Inverted (Adobe-style) CMYK, as libjpeg stores it: 255 means no ink.
+    std::vector<std::uint8_t> cmyk(64 * 64 * 4);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            std::uint8_t* p = &cmyk[(static_cast<std::size_t>(y) * 64 + x) * 4];
+            const bool red = x < 32;
+            p[0] = red ? 255 : 0; // red: no cyan; blue: full cyan
+            p[1] = 0;             // full magenta
+            p[2] = red ? 0 : 255; // red: full yellow; blue: no yellow
+            p[3] = 255;           // no black
+        }
+    }
+    const std::string jpeg = EncodeJpeg(cmyk, 64, 64, TJPF_CMYK);
+    ASSERT_FALSE(jpeg.empty());
+    const auto outcome = DecodePicture(jpeg, PixelFormat::Argb8888, 32, 32);
+    ASSERT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_TRUE(Near(PixelAt(*outcome.picture, 4, 16), kRed));
+    EXPECT_TRUE(Near(PixelAt(*outcome.picture, 28, 16), kBlue));
 }
 
 TEST(PictureDecoderTest, BadBytesAndBadRequestsFailCleanly) {
@@ -206,25 +219,4 @@ TEST(PictureDecoderTest, ProgressiveJpegWithTooManyScansIsRefused) {
     const auto many = DecodePicture(ProgressiveJpeg(8), PixelFormat::Argb8888, 8, 8); // 568 scans
     EXPECT_FALSE(many.ok);
     EXPECT_NE(many.error.find("scans"), std::string::npos) << many.error;
-}
-
-TEST(PictureDecoderTest, CmykJpegDecodesToItsColours) {
-    // Inverted (Adobe-style) CMYK, as libjpeg stores it: 255 means no ink.
-    std::vector<std::uint8_t> cmyk(64 * 64 * 4);
-    for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            std::uint8_t* p = &cmyk[(static_cast<std::size_t>(y) * 64 + x) * 4];
-            const bool red = x < 32;
-            p[0] = red ? 255 : 0; // red: no cyan; blue: full cyan
-            p[1] = 0;             // full magenta
-            p[2] = red ? 0 : 255; // red: full yellow; blue: no yellow
-            p[3] = 255;           // no black
-        }
-    }
-    const std::string jpeg = EncodeJpeg(cmyk, 64, 64, TJPF_CMYK);
-    ASSERT_FALSE(jpeg.empty());
-    const auto outcome = DecodePicture(jpeg, PixelFormat::Argb8888, 32, 32);
-    ASSERT_TRUE(outcome.ok) << outcome.error;
-    EXPECT_TRUE(Near(PixelAt(*outcome.picture, 4, 16), kRed));
-    EXPECT_TRUE(Near(PixelAt(*outcome.picture, 28, 16), kBlue));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "feedserver/FaultRule.h"
 #include "platform/app/AppRunner.h"
 #include "platform/app/Application.h"
 #include "platform/runtime/Runtime.h"
@@ -8,6 +9,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+
+class FormMgr;
 
 namespace testing_support {
 
@@ -24,6 +27,8 @@ public:
     bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000);
     // Runs until no task is queued and nothing is in flight.
     bool RunUntilIdle(int timeoutMs = 5000);
+    // Runs until no task is queued; work in flight may remain.
+    bool RunQueued(int timeoutMs = 5000);
 
 private:
     std::string home_;
@@ -42,6 +47,12 @@ private:
     std::function<void(Osp::App::Application&)> body_;
 };
 
+// A feed server rule that answers late, with `status` if not 0.
+pregonero::feeds::FaultRule Slow(int delayMs, int status = 0);
+
+// Runs the reader in process with `body` as its front end.
+result RunApp(std::function<void(Osp::App::Application&)> body);
 Osp::Ui::Controls::Frame& CurrentFrame();
+FormMgr& Manager();
 
 } // namespace testing_support
