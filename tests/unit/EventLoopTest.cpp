@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,9 +63,9 @@ TEST(EventLoopTest, TasksFromOtherThreadsRunInOrderOnTheLoopThread) {
     poster.join();
     ASSERT_TRUE(rt.RunUntil([&] { return order.size() == 200; }));
     EXPECT_FALSE(wrongThread);
-    for (int i = 0; i < 200; ++i) {
-        EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
-    }
+    std::vector<int> expected(200);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(order, expected);
 }
 
 TEST(EventLoopTest, RedrawsAreCoalescedIntoOneFramePerDrainedQueue) {

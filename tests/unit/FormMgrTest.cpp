@@ -1,7 +1,5 @@
 #include "app/Pregonero_Raviv_v101Entry.h"
 #include "nav/FormMgr.h"
-#include "screens/FormFotogaleria.h"
-#include "screens/FormNota.h"
 #include "screens/FormPortada.h"
 #include "screens/FormSeccion.h"
 #include "support/AppHarness.h"
@@ -82,40 +80,6 @@ TEST(FormMgrTest, SwitchMakesTheNewScreenCurrentBeforeRemovingTheOldOne) {
                   String("http://127.0.0.1:9/mobile/edomex.xml"));
         EXPECT_EQ(Manager().currentFormId, 105);
         CurrentFrame().SetFormRemovalObserver(nullptr);
-    });
-}
-
-TEST(FormMgrTest, ArticleAndGalleryCarryTheReturnIdAndTheLink) {
-    TestRuntime rt;
-    RunApp([&](Osp::App::Application&) {
-        Send(rt, 108);
-        Manager().linkUrl = String("http://127.0.0.1:9/notas/uno.xml");
-        Send(rt, 121);
-        ASSERT_NE(Current<FormNota>(), nullptr);
-        EXPECT_EQ(Current<FormNota>()->getReturnFormId(), 108);
-        EXPECT_EQ(Current<FormNota>()->getUriRequest(), String("http://127.0.0.1:9/notas/uno.xml"));
-        EXPECT_EQ(Current<FormNota>()->getHostAddr(), String("http://127.0.0.1:9"));
-        EXPECT_EQ(Manager().currentFormId, 108); // still names the screen to return to
-
-        // A second article replaces the first and keeps the same return id.
-        Send(rt, 121);
-        auto* second = Current<FormNota>();
-        ASSERT_NE(second, nullptr);
-        EXPECT_EQ(second->getReturnFormId(), 108);
-        EXPECT_EQ(FormNames(), (std::vector<std::string>{"FormMgr", "IDF_FORM_NOTA"}));
-        // Back sends the return id, which rebuilds the section from scratch.
-        second->OnActionPerformed(*second, 100);
-        rt.RunUntilIdle();
-        ASSERT_NE(Current<FormSeccion>(), nullptr);
-        EXPECT_EQ(Current<FormSeccion>()->sectionTitle, String("DEPORTES"));
-
-        Send(rt, 119);
-        Manager().linkUrl = String("http://127.0.0.1:9/galerias/g1.xml");
-        Send(rt, 120);
-        ASSERT_NE(Current<FormFotogaleria>(), nullptr);
-        EXPECT_EQ(Current<FormFotogaleria>()->getReturnFormId(), 119);
-        EXPECT_EQ(Current<FormFotogaleria>()->getUriRequest(),
-                  String("http://127.0.0.1:9/galerias/g1.xml"));
     });
 }
 

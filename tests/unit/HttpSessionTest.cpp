@@ -35,7 +35,7 @@ public:
     }
     void OnTransactionAborted(HttpSession&, HttpTransaction& t, result r) override {
         calls.push_back("aborted");
-        abortResult = r;
+        EXPECT_NE(r, E_SUCCESS);
         delete &t;
     }
     void OnTransactionReadyToWrite(HttpSession&, HttpTransaction&, int) override {
@@ -55,7 +55,6 @@ public:
     std::vector<std::string> calls;
     int status = 0;
     std::string body;
-    result abortResult = E_SUCCESS;
 };
 
 const std::vector<std::string> kWhole = {"header", "read", "completed"};
@@ -148,39 +147,6 @@ TEST_F(HttpSessionTest, SubmitRefusesAtOnceWithoutNetworkOrUrl) {
     EXPECT_EQ(server_.RequestCount("/mobile/feed.xml"), 0);
 }
 
-TEST_F(HttpSessionTest, DeliversWholeBodyInOrderAndSurvivesDeletionInCallbacks) {
-    pregonero::feeds::FaultRule missingRule = testing_support::Slow(0, 404), dropRule;
-    missingRule.bodyOverride = "gone";
-    dropRule.dropAfterBytes = 10;
-    dropRule.bodyOverride = std::string(4000, 'd');
-    server_.SetRule("/mobile/missing.xml", missingRule);
-    server_.SetRule("/mobile/dropped.xml", dropRule);
-    HttpSession session, other1, other2;
-    Recorder ok, second, missing, dropped;
-    Open(session, "/mobile/feed.xml", ok);
-    // One session serves several transactions at once.
-    HttpTransaction* t = Prepare(session, "/mobile/feed.xml", &second);
-    ASSERT_EQ(t->AddHttpTransactionListener(ok), E_ALREADY_EXIST);
-    ASSERT_EQ(t->Submit(), E_SUCCESS);
-    EXPECT_EQ(t->Submit(), E_INVALID_STATE);
-    EXPECT_EQ(session.GetActiveTransactionCount(), 2);
-    Open(other1, "/mobile/missing.xml", missing);
-    Open(other2, "/mobile/dropped.xml", dropped);
-    ASSERT_TRUE(rt_.RunUntilIdle(10000));
-
-    EXPECT_EQ(ok.calls, kWhole);
-    EXPECT_EQ(ok.status, 200);
-    EXPECT_EQ(ok.body, body_);
-    EXPECT_EQ(second.calls, kWhole);
-    EXPECT_EQ(second.body, body_);
-    EXPECT_EQ(missing.calls, kWhole);
-    EXPECT_EQ(missing.status, 404);
-    EXPECT_EQ(dropped.calls, std::vector<std::string>{"aborted"});
-    EXPECT_NE(dropped.abortResult, E_SUCCESS);
-    EXPECT_EQ(session.GetActiveTransactionCount(), 0);
-    EXPECT_EQ(other2.GetActiveTransactionCount(), 0);
-}
-
 TEST_F(HttpSessionTest, DeletingSessionOrTransactionInFlightSilencesIt) {
     server_.SetRule("/mobile/feed.xml", testing_support::Slow(300));
     Recorder bySession, byTransaction, survivor;
@@ -196,6 +162,8 @@ TEST_F(HttpSessionTest, DeletingSessionOrTransactionInFlightSilencesIt) {
     EXPECT_TRUE(bySession.calls.empty());
     EXPECT_TRUE(byTransaction.calls.empty());
     EXPECT_EQ(survivor.calls, kWhole);
+    EXPECT_EQ(survivor.status, 200);
+    EXPECT_EQ(survivor.body, body_); // whole, NUL and all
 }
 
 } // namespace

@@ -129,19 +129,13 @@ private:
     std::vector<std::thread> workers_; // touched by the acceptor only until it is joined
 };
 
-// Sends text; then the connection stays open and silent until the client leaves.
-Reply Send(std::string text) {
-    return [text](int fd, const std::atomic<bool>& stop) {
+// Sends text, then hangs up or stays open and silent until the client leaves.
+Reply Send(std::string text, bool hangUp = false) {
+    return [text, hangUp](int fd, const std::atomic<bool>& stop) {
         SendAll(fd, text, stop);
-        return false;
-    };
-}
-
-// Sends text and hangs up.
-Reply SendAndDrop(std::string text) {
-    return [text](int fd, const std::atomic<bool>& stop) {
-        SendAll(fd, text, stop);
-        shutdown(fd, SHUT_WR);
+        if (hangUp) {
+            shutdown(fd, SHUT_WR);
+        }
         return false;
     };
 }
@@ -297,6 +291,8 @@ TEST(NetworkServiceTest, DeliversWholeBodiesWhateverTheStatus) {
     EXPECT_TRUE(gzip.result.body == text); // decoded, not the bytes on the wire
 }
 
+// Each limit of our own, and the reason it gives. Malformed framing that curl
+// itself rejects is driven through the whole program by the fault matrix.
 TEST(NetworkServiceTest, AbortsOnDeadOrHostileServers) {
     const std::string ok = "HTTP/1.1 200 OK\r\n";
     const std::string chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
@@ -307,14 +303,10 @@ TEST(NetworkServiceTest, AbortsOnDeadOrHostileServers) {
     const std::string bomb = Gzip(std::string(8u << 20, '\0'));
     RawServer raw({
         {"/silent", Send(kSilent)},
-        {"/short", SendAndDrop(ok + "Content-Length: 20\r\n\r\n0123456789")},
-        {"/dropchunk", SendAndDrop(chunked + "a\r\n01234")},
-        {"/badchunk", SendAndDrop(chunked + "zz\r\nhola\r\n0\r\n\r\n")},
+        {"/short", Send(ok + "Content-Length: 20\r\n\r\n0123456789", true)},
         {"/endless", SendForever(chunked, "2000\r\n" + std::string(0x2000, 'x') + "\r\n", 0ms)},
         {"/trickle", SendForever(ok + "Content-Length: 1000\r\n\r\n", "x", 200ms)},
         {"/manyheaders", Send(many + "Content-Length: 0\r\n\r\n")},
-        {"/bigheader",
-         Send(ok + "X-Big: " + std::string(300000, 'b') + "\r\nContent-Length: 0\r\n\r\n")},
         {"/bomb", Send(ok + "Content-Encoding: gzip\r\nContent-Length: " +
                        std::to_string(bomb.size()) + "\r\n\r\n" + bomb)},
     });
@@ -333,12 +325,9 @@ TEST(NetworkServiceTest, AbortsOnDeadOrHostileServers) {
         {"stall", {raw.Url("/silent"), "timeout"}},
         {"total time", {raw.Url("/trickle"), "timeout"}},
         {"short body", {raw.Url("/short"), "truncated body"}},
-        {"dropped chunk", {raw.Url("/dropchunk"), ""}},
-        {"bad chunk", {raw.Url("/badchunk"), ""}},
         {"endless body", {raw.Url("/endless"), "body too large"}},
         {"gzip bomb", {raw.Url("/bomb"), "body too large"}},
         {"many headers", {raw.Url("/manyheaders"), "too many headers"}},
-        {"big header", {raw.Url("/bigheader"), ""}},
         {"redirect loop", {http.Url("/loop"), "too many redirects"}},
         {"redirect to file", {http.Url("/tofile"), "unsupported protocol"}},
         {"refused", {refused, "connection failed"}},
@@ -355,10 +344,7 @@ TEST(NetworkServiceTest, AbortsOnDeadOrHostileServers) {
         const Delivery& d = deliveries[name];
         EXPECT_EQ(d.calls, 1) << name;
         EXPECT_EQ(d.result.outcome, FetchOutcome::Aborted) << name;
-        EXPECT_FALSE(d.result.error.empty()) << name;
-        if (!expected.second.empty()) {
-            EXPECT_EQ(d.result.error, expected.second) << name;
-        }
+        EXPECT_EQ(d.result.error, expected.second) << name;
     }
 }
 
@@ -442,15 +428,6 @@ TEST(NetworkServiceTest, ParallelFetchesShareKeptAliveConnections) {
         const std::lock_guard lock(mutex);
         EXPECT_LE(ports.size(), 6u); // a few connections, each reused
     }
-
-    RawServer raw({{"/ok", KeepAliveOk()}});
-    for (int i = 0; i < 10; ++i) {
-        Delivery one;
-        StartInto(service, raw.Url("/ok"), one);
-        ASSERT_TRUE(poster.RunUntil([&] { return one.calls > 0; }));
-        EXPECT_EQ(one.result.body, "ok");
-    }
-    EXPECT_EQ(raw.accepted, 1); // ten fetches in a row reuse the kept-alive connection
 }
 
 } // namespace
