@@ -16,6 +16,9 @@ class LocalHttpServer {
 public:
     explicit LocalHttpServer(const std::function<void(httplib::Server&)>& routes) {
         routes(server_);
+        // A thread per connection: slow and silent responses must not hold
+        // up the others.
+        server_.new_task_queue = [] { return new httplib::ThreadPool(32); };
         server_.set_keep_alive_max_count(1000);
         server_.set_tcp_nodelay(true);
         port_ = server_.bind_to_any_port("127.0.0.1");
