@@ -44,7 +44,9 @@ TEST(FormFotogaleriaTest, PhotosWithoutAPictureAreCompleteAtOnceAndPagingStopsAt
     testing_support::ScreenFeeds feeds; // outlives the runtime: its connections close first
     ASSERT_TRUE(feeds.Started());
     feeds.WritePicture("img/slow.jpg");
-    feeds.Server().SetRule("/img/slow.jpg", testing_support::Slow(600));
+    pregonero::feeds::FaultRule slow;
+    slow.delayMs = 600;
+    feeds.Server().SetRule("/img/slow.jpg", slow);
     feeds.Write("g.xml", "<root>" + Photo(feeds.Url("img/slow.jpg")) + Photo("") +
                              Photo("file:///etc/passwd") + "</root>");
     testing_support::TestRuntime rt;

@@ -1,17 +1,19 @@
-#include "feedserver/FeedServer.h"
 #include "net/ImageLoader.h"
 #include "net/PictureRequest.h"
 #include "screens/FormSeccion.h"
 #include "screens/HeadlineList.h"
 #include "support/AppHarness.h"
+#include "support/LocalHttpServer.h"
 #include "TestPictures.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using Osp::Graphics::BITMAP_PIXEL_FORMAT_ARGB8888;
@@ -28,13 +30,7 @@ char kCache[] = "/Home/Res/seccion.xml";
 class ImageLoaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string www = rt_.Home() + "/www";
-        std::filesystem::create_directories(www);
         std::filesystem::create_directories(rt_.Home() + "/Res");
-        std::ofstream(www + "/slow.jpg", std::ios::binary)
-            << pregonero::test::EncodeJpeg(pregonero::test::PatternRgba(320, 240), 320, 240);
-        server_.SetRule("/slow.jpg", testing_support::Slow(400));
-        ASSERT_TRUE(server_.Start(www));
         ImageLoader::ARTICLES_WITH_IMG = 0;
         ImageLoader::ARTICLES_PROCESSED = 0;
     }
@@ -44,14 +40,13 @@ protected:
         std::string xml = "<root>";
         for (const std::string& p : pictures) {
             xml += "<article Title=\"t\" Link=\"http://127.0.0.1/n\" ImgUrl=\"" +
-                   (p.empty() ? "" : server_.BaseUrl() + p) + "\"/>";
+                   (p.empty() ? "" : server_.Url(p)) + "\"/>";
         }
         WriteXml(xml + "</root>");
     }
     std::unique_ptr<FormSeccion> Load() {
-        auto screen =
-            std::make_unique<FormSeccion>(L"MEXICO", Osp::Base::String(server_.BaseUrl().c_str()),
-                                          L"http://127.0.0.1:9/x", kCache);
+        auto screen = std::make_unique<FormSeccion>(
+            L"MEXICO", Osp::Base::String(server_.Url("").c_str()), L"http://127.0.0.1:9/x", kCache);
         screen->Initialize();
         screen->labelCargando = HeadlineList::AddLabels(*screen, L"MEXICO", L"LabelSeccion");
         screen->loadSeccion(kCache);
@@ -63,7 +58,15 @@ protected:
                screen.GetControl(L"LabelCargando") == nullptr;
     }
 
-    pregonero::feeds::FeedServer server_;
+    const std::string jpeg_ =
+        pregonero::test::EncodeJpeg(pregonero::test::PatternRgba(320, 240), 320, 240);
+    // The server goes last: the runtime's open connections close first.
+    testing_support::LocalHttpServer server_{[this](httplib::Server& s) {
+        s.Get("/slow.jpg", [this](const auto&, auto& res) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(400)); // a slow server
+            res.set_content(jpeg_, "image/jpeg");
+        });
+    }};
     testing_support::TestRuntime rt_;
 };
 

@@ -1,13 +1,13 @@
-#include "feedserver/FeedServer.h"
 #include "platform/media/Image.h"
 #include "support/AppHarness.h"
+#include "support/LocalHttpServer.h"
 #include "TestPictures.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 using Osp::Base::String;
 using Osp::Base::Utility::Uri;
@@ -45,16 +45,9 @@ private:
 
 class ImageTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const std::string dir = rt_.Home() + "/www";
-        std::filesystem::create_directories(dir);
-        std::ofstream(dir + "/photo.jpg", std::ios::binary)
-            << pregonero::test::EncodeJpeg(pregonero::test::PatternRgba(1600, 1200), 1600, 1200);
-        ASSERT_TRUE(server_.Start(dir));
-    }
     Uri UriOf(const std::string& path) {
         Uri uri;
-        uri.SetUri(String((server_.BaseUrl() + path).c_str()));
+        uri.SetUri(String(server_.Url(path).c_str()));
         return uri;
     }
     result Decode(const Uri& uri, BitmapPixelFormat format, int side,
@@ -65,9 +58,15 @@ protected:
         return image.DecodeUrl(uri, format, side, height > 0 ? height : side, id, listener, 10000);
     }
 
-    // The server goes last: the runtime's open connections close first, so
-    // stopping it does not wait for their keep-alive to run out.
-    pregonero::feeds::FeedServer server_;
+    const std::string jpeg_ =
+        pregonero::test::EncodeJpeg(pregonero::test::PatternRgba(1600, 1200), 1600, 1200);
+    // The server goes last: the runtime's open connections close first.
+    testing_support::LocalHttpServer server_{[this](httplib::Server& s) {
+        s.Get("/photo.jpg", [this](const auto&, auto& res) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300)); // a slow server
+            res.set_content(jpeg_, "image/jpeg");
+        });
+    }};
     testing_support::TestRuntime rt_;
 };
 
@@ -95,7 +94,6 @@ TEST_F(ImageTest, RefusalsAreSynchronousAndNeverCallBack) {
 }
 
 TEST_F(ImageTest, DestroyingTheListenerCancelsItsRequestsAndNoOthers) {
-    server_.SetRule("/photo.jpg", testing_support::Slow(300));
     Delivery gone, kept;
     auto listener = std::make_unique<Listener>(gone);
     Listener keeper(kept);

@@ -65,13 +65,6 @@ void ScriptedRunner::Run(Osp::App::Application& app, const std::function<bool()>
     }
 }
 
-pregonero::feeds::FaultRule Slow(int delayMs, int status) {
-    pregonero::feeds::FaultRule rule;
-    rule.delayMs = delayMs;
-    rule.status = status;
-    return rule;
-}
-
 result RunApp(std::function<void(Osp::App::Application&)> body) {
     ScriptedRunner runner(std::move(body));
     return Osp::App::Application::Execute(Pregonero_Raviv_v101::CreateInstance, nullptr, 1);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "feedserver/FaultRule.h"
 #include "platform/app/AppRunner.h"
 #include "platform/app/Application.h"
 #include "platform/runtime/Runtime.h"
@@ -46,9 +45,6 @@ public:
 private:
     std::function<void(Osp::App::Application&)> body_;
 };
-
-// A feed server rule that answers late, with `status` if not 0.
-pregonero::feeds::FaultRule Slow(int delayMs, int status = 0);
 
 // Runs the reader in process with `body` as its front end.
 result RunApp(std::function<void(Osp::App::Application&)> body);
