@@ -3,7 +3,6 @@
 #include <chrono>
 #include <map>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -47,10 +46,7 @@ protected:
     const std::string jpeg = test::EncodeJpeg(test::PatternRgba(1024, 768), 1024, 768);
     testing_support::LocalHttpServer server{[this](httplib::Server& s) {
         s.Get("/pic.jpg", [this](const auto&, auto& res) { res.set_content(jpeg, "image/jpeg"); });
-        s.Get("/slow.jpg", [this](const auto&, auto& res) {
-            std::this_thread::sleep_for(300ms); // the server is slow, not the test
-            res.set_content(jpeg, "image/jpeg");
-        });
+        s.Get("/slow.jpg", testing_support::Late(jpeg, "image/jpeg", 300));
         s.Get("/text",
               [](const auto&, auto& res) { res.set_content("not a picture", "text/plain"); });
     }};

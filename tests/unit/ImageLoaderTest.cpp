@@ -8,12 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 using Osp::Graphics::BITMAP_PIXEL_FORMAT_ARGB8888;
@@ -58,14 +56,11 @@ protected:
                screen.GetControl(L"LabelCargando") == nullptr;
     }
 
-    const std::string jpeg_ =
-        pregonero::test::EncodeJpeg(pregonero::test::PatternRgba(320, 240), 320, 240);
     // The server goes last: the runtime's open connections close first.
-    testing_support::LocalHttpServer server_{[this](httplib::Server& s) {
-        s.Get("/slow.jpg", [this](const auto&, auto& res) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(400)); // a slow server
-            res.set_content(jpeg_, "image/jpeg");
-        });
+    testing_support::LocalHttpServer server_{[](httplib::Server& s) {
+        const auto pixels = pregonero::test::PatternRgba(320, 240);
+        s.Get("/slow.jpg", testing_support::Late(pregonero::test::EncodeJpeg(pixels, 320, 240),
+                                                 "image/jpeg", 400));
     }};
     testing_support::TestRuntime rt_;
 };

@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
-#include <thread>
 
 using Osp::Base::String;
 using Osp::Base::Utility::Uri;
@@ -58,14 +56,11 @@ protected:
         return image.DecodeUrl(uri, format, side, height > 0 ? height : side, id, listener, 10000);
     }
 
-    const std::string jpeg_ =
-        pregonero::test::EncodeJpeg(pregonero::test::PatternRgba(1600, 1200), 1600, 1200);
     // The server goes last: the runtime's open connections close first.
-    testing_support::LocalHttpServer server_{[this](httplib::Server& s) {
-        s.Get("/photo.jpg", [this](const auto&, auto& res) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300)); // a slow server
-            res.set_content(jpeg_, "image/jpeg");
-        });
+    testing_support::LocalHttpServer server_{[](httplib::Server& s) {
+        const auto pixels = pregonero::test::PatternRgba(1600, 1200);
+        s.Get("/photo.jpg", testing_support::Late(pregonero::test::EncodeJpeg(pixels, 1600, 1200),
+                                                  "image/jpeg", 300));
     }};
     testing_support::TestRuntime rt_;
 };

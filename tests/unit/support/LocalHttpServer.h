@@ -44,4 +44,13 @@ private:
     std::thread thread_;
 };
 
+// Answers with `body` after `delayMs`: a slow server, not a slow test.
+inline httplib::Server::Handler Late(std::string body, std::string type, int delayMs) {
+    return [body = std::move(body), type = std::move(type), delayMs](const httplib::Request&,
+                                                                     httplib::Response& res) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        res.set_content(body, type.c_str());
+    };
+}
+
 } // namespace testing_support
