@@ -94,17 +94,18 @@ protected:
     testing_support::TestRuntime rt_;
 };
 
+// Which URLs are fetchable is tested with the network service; here, that a
+// refused URL leaves the request without one.
 TEST(HttpRequestTest, SetUriTakesOnlyAbsoluteHttpUrlsWithAHost) {
     HttpRequest request;
-    for (const char* bad : {"", "file:///etc/passwd", "ftp://127.0.0.1/feed.xml",
-                            "/mobile/feed.xml", "http://", "http:///feed.xml"}) {
-        EXPECT_EQ(request.SetUri(String(bad)), E_INVALID_ARG) << bad;
-        EXPECT_FALSE(request.HasValidUri()) << bad;
-    }
     EXPECT_EQ(request.SetUri(L"http://127.0.0.1:8080/mobile/2notashome.xml"), E_SUCCESS);
     EXPECT_EQ(request.SetUri(L"file:///etc/passwd"), E_INVALID_ARG);
     EXPECT_EQ(request.GetUri(), String(L"http://127.0.0.1:8080/mobile/2notashome.xml"));
-    EXPECT_EQ(request.SetUri(L"HTTPS://example.org/x"), E_SUCCESS);
+    HttpRequest fresh;
+    EXPECT_EQ(fresh.SetUri(L"/mobile/feed.xml"), E_INVALID_ARG);
+    // A NUL would cut the URL short on its way to curl.
+    EXPECT_EQ(fresh.SetUri(String(std::u16string(u"http://a/\0x", 11))), E_INVALID_ARG);
+    EXPECT_FALSE(fresh.HasValidUri());
 }
 
 TEST_F(HttpSessionTest, SubmitRefusesAtOnceWithoutNetworkOrUrl) {

@@ -2,9 +2,7 @@
 #include "platform/frontends/terminal/CellScale.h"
 #include "platform/frontends/terminal/PictureCells.h"
 #include "platform/frontends/terminal/TerminalColors.h"
-#include "platform/frontends/terminal/TerminalKeyMap.h"
 #include "platform/frontends/terminal/TerminalPainter.h"
-#include "platform/frontends/terminal/TerminalView.h"
 #include "platform/frontends/terminal/TextCells.h"
 #include "platform/runtime/PixelBuffer.h"
 
@@ -15,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-// Only for the key codes curses reports; nothing of curses is called here.
+// Only for the colour numbers curses uses; nothing of curses is called here.
 #include <curses.h>
 
 using namespace pregonero::platform;
@@ -229,31 +227,13 @@ TEST(TerminalCellsTest, PicturesBecomeColouredBlocksAndBadBuffersNothing) {
     EXPECT_EQ(g[0].fg, (Rgba{0, 255, 0, 255}));
 }
 
-TEST(TerminalCellsTest, KeysColoursAndTheTooSmallNotice) {
-    using pregonero::ui::Key;
-    const auto F = TerminalKeyKind::FunctionKey;
-    const auto C = TerminalKeyKind::Character;
-    EXPECT_EQ(TerminalKeyMap::Translate(27, C).key, Key::Softkey1);
-    EXPECT_EQ(TerminalKeyMap::Translate('\t', C).key, Key::OptionKey);
-    EXPECT_EQ(TerminalKeyMap::Translate(KEY_ENTER, F).key, Key::Enter);
-    // The same number means something else as a character than as a function key.
-    EXPECT_NE(TerminalKeyMap::Translate(KEY_F(5), F).kind, TerminalInput::Kind::Key);
-    EXPECT_NE(TerminalKeyMap::Translate('a', C).kind, TerminalInput::Kind::Key);
-    EXPECT_EQ(TerminalKeyMap::Translate(KEY_RESIZE, F).kind, TerminalInput::Kind::Resize);
-    EXPECT_EQ(TerminalKeyMap::Translate(3, C).kind, TerminalInput::Kind::Interrupt);
-
+// The key table and the too-small notice are driven through a real terminal
+// by the end-to-end terminal tests; the nearest colour is arithmetic of ours.
+TEST(TerminalCellsTest, ColoursComeFromThePaletteNearby) {
     EXPECT_EQ(TerminalColors::Nearest256({255, 255, 255, 255}), 231);
     EXPECT_EQ(TerminalColors::Nearest256({128, 128, 128, 255}), 244);
     EXPECT_EQ(TerminalColors::Palette256(TerminalColors::Nearest256({0, 95, 135, 255})),
               (Rgba{0, 95, 135, 255})); // a cube colour exactly
     EXPECT_EQ(TerminalColors::Nearest8({250, 10, 10, 255}), COLOR_RED);
     EXPECT_TRUE(TerminalColors::IsDark({24, 58, 104, 255}));
-
-    EXPECT_TRUE(TerminalView::TooSmall(19, 40));
-    EXPECT_TRUE(TerminalView::TooSmall(80, 9));
-    EXPECT_FALSE(TerminalView::TooSmall(20, 10));
-    CellGrid notice = TerminalView::Notice(19, 3);
-    EXPECT_EQ(notice.RowText(0), "Terminal too small…");
-    EXPECT_EQ(notice.RowText(1), "");
-    EXPECT_EQ(TerminalView::Notice(0, 0).Text(), "");
 }
