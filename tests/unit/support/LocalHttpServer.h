@@ -9,15 +9,15 @@
 
 namespace testing_support {
 
-// cpp-httplib on 127.0.0.1 on its own thread, for well-behaved responses.
-// Routes are set before it listens: its handler table is not guarded
+// cpp-httplib on 127.0.0.1 on its own thread, serving the routes a test gives
+// it. Routes are set before it listens: its handler table is not guarded
 // against later changes.
 class LocalHttpServer {
 public:
     explicit LocalHttpServer(const std::function<void(httplib::Server&)>& routes) {
         routes(server_);
-        // A thread per connection: slow and silent responses must not hold
-        // up the others.
+        // Enough threads for a connection each: slow and silent responses
+        // must not hold up the others.
         server_.new_task_queue = [] { return new httplib::ThreadPool(32); };
         server_.set_keep_alive_max_count(1000);
         server_.set_tcp_nodelay(true);
