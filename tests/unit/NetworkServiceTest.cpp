@@ -45,6 +45,10 @@ std::string Binary(std::size_t size) {
     return data;
 }
 
+// A type cpp-httplib never compresses, so the bytes on the wire are the ones
+// each route sends.
+constexpr const char* kRaw = "application/octet-stream";
+
 struct Delivery {
     int calls = 0;
     FetchResult result;
@@ -79,7 +83,7 @@ protected:
     httplib::Server::Handler Slow(std::size_t size, std::chrono::milliseconds pause) {
         return [this, size, pause](const auto&, httplib::Response& res) {
             ++slowStarted;
-            res.set_content_provider(size, "text/plain",
+            res.set_content_provider(size, kRaw,
                                      [=, this](size_t, size_t, httplib::DataSink& sink) {
                                          std::this_thread::sleep_for(pause > 0ms ? pause : 10ms);
                                          if (pause > 0ms && !sink.write("x", 1)) {
@@ -91,22 +95,19 @@ protected:
         };
     }
     void Routes(httplib::Server& s) {
-        s.Get("/bin", [this](const auto&, auto& res) {
-            res.set_content(binary, "application/octet-stream");
-        });
+        s.Get("/bin", [this](const auto&, auto& res) { res.set_content(binary, kRaw); });
         s.Get("/trickled", [this](const auto&, auto& res) {
-            res.set_chunked_content_provider("text/plain",
-                                             [this](size_t offset, httplib::DataSink& sink) {
-                                                 if (offset < trickled.size()) {
-                                                     return sink.write(&trickled[offset], 1);
-                                                 }
-                                                 sink.done();
-                                                 return true;
-                                             });
+            res.set_chunked_content_provider(kRaw, [this](size_t offset, httplib::DataSink& sink) {
+                if (offset < trickled.size()) {
+                    return sink.write(&trickled[offset], 1);
+                }
+                sink.done();
+                return true;
+            });
         });
         s.Get("/missing", [](const auto&, auto& res) {
             res.status = 404;
-            res.set_content("nope", "text/plain");
+            res.set_content("nope", kRaw);
         });
         s.Get("/hop1", [](const auto&, auto& res) { res.set_redirect("/hop2", 301); });
         s.Get("/hop2", [](const auto&, auto& res) { res.set_redirect("/bin"); });
@@ -115,21 +116,21 @@ protected:
         for (const auto& [path, body] : {std::pair{"/gzip", &packed}, std::pair{"/bomb", &bomb}}) {
             s.Get(path, [body](const auto&, auto& res) {
                 res.set_header("Content-Encoding", "gzip");
-                res.set_content(*body, "application/octet-stream");
+                res.set_content(*body, kRaw);
             });
         }
-        s.Get("/ok", [](const auto&, auto& res) { res.set_content("ok", "text/plain"); });
+        s.Get("/ok", [](const auto&, auto& res) { res.set_content("ok", kRaw); });
         s.Get("/silent", Slow(100, 0ms));
         s.Get("/drip", Slow(100000, 20ms));
         s.Get("/trickle", Slow(1000, 200ms)); // outlasts the total time-out
         s.Get("/short", [](const auto&, auto& res) {
-            res.set_content_provider(20, "text/plain", [](size_t, size_t, httplib::DataSink& sink) {
+            res.set_content_provider(20, kRaw, [](size_t, size_t, httplib::DataSink& sink) {
                 sink.write("0123456789", 10);
                 return false; // hang up halfway
             });
         });
         s.Get("/endless", [this](const auto&, auto& res) {
-            res.set_chunked_content_provider("text/plain", [this](size_t, httplib::DataSink& sink) {
+            res.set_chunked_content_provider(kRaw, [this](size_t, httplib::DataSink& sink) {
                 return !stopping && sink.write(block.data(), block.size());
             });
         });
@@ -137,14 +138,14 @@ protected:
             for (int i = 0; i < 20000; ++i) {
                 res.set_header("X-H" + std::to_string(i), "v");
             }
-            res.set_content("", "text/plain");
+            res.set_content("", kRaw);
         });
         s.Get(R"(/n/(\d+))", [this](const httplib::Request& req, httplib::Response& res) {
             {
                 const std::lock_guard lock(mutex);
                 ports.insert(req.remote_port);
             }
-            res.set_content("body-" + req.matches[1].str(), "text/plain");
+            res.set_content("body-" + req.matches[1].str(), kRaw);
         });
     }
 
