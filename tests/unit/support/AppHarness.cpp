@@ -46,10 +46,6 @@ bool TestRuntime::RunUntilIdle(int timeoutMs) {
     return RunUntil([this] { return runtime_->Idle(LoopMode::All); }, timeoutMs);
 }
 
-bool TestRuntime::RunQueued(int timeoutMs) {
-    return RunUntil([this] { return !runtime_->Loop().HasRunnable(LoopMode::All); }, timeoutMs);
-}
-
 ScriptedRunner::ScriptedRunner(std::function<void(Osp::App::Application&)> body)
     : body_(std::move(body)) {
     pregonero::platform::SetAppRunner(this);

@@ -26,8 +26,6 @@ public:
     bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000);
     // Runs until no task is queued and nothing is in flight.
     bool RunUntilIdle(int timeoutMs = 5000);
-    // Runs until no task is queued; work in flight may remain.
-    bool RunQueued(int timeoutMs = 5000);
 
 private:
     std::string home_;
