@@ -1,7 +1,5 @@
 #include "platform/io/File.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -9,12 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/runtime/Runtime.h"
+#include "support/AppHarness.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Osp::Base::ByteBuffer;
 using Osp::Base::String;
 using Osp::Io::File;
 
@@ -25,25 +22,14 @@ std::string ReadAll(const fs::path& path) {
 
 class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root_ = fs::temp_directory_path() / ("pregonero-file-" + std::to_string(::getpid()));
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "home");
-        runtime_.Settings().homeDir = (root_ / "home").string();
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    fs::path Home() const { return root_ / "home"; }
-
-    fs::path root_;
-    pregonero::runtime::Runtime runtime_;
+    fs::path Home() const { return rt_.Home(); }
+    testing_support::TestRuntime rt_;
 };
 
 TEST_F(FileTest, MapsHomeAndRefusesEveryOtherPath) {
     std::string mapped;
     ASSERT_EQ(File::ToSystemPath(L"/Home/Res/x.xml", mapped), E_SUCCESS);
     EXPECT_EQ(mapped, (Home() / "Res/x.xml").string());
-
     for (const char* path : {"/etc/passwd", "", "Home/x", "/HomeX/x", "/home/x", "/Home/../x",
                              "/Home/Res/../../x", "/Home/Res/..", "..", "/tmp/../Home/x"}) {
         File file;
@@ -53,14 +39,13 @@ TEST_F(FileTest, MapsHomeAndRefusesEveryOtherPath) {
     File withNul;
     EXPECT_EQ(withNul.Construct(String(std::u16string(u"/Home/a\0/../../x", 16)), L"w", true),
               E_ILLEGAL_ACCESS);
-    EXPECT_FALSE(fs::exists(root_ / "x"));
+    EXPECT_FALSE(fs::exists(Home().parent_path() / "x"));
     EXPECT_FALSE(fs::exists(Home() / "Res"));
 }
 
 TEST_F(FileTest, CreatesFoldersTruncatesAndWritesPositionToLimit) {
     File missing;
     EXPECT_NE(missing.Construct(L"/Home/Res/a.xml", L"w", false), E_SUCCESS);
-
     {
         File file;
         ASSERT_EQ(file.Construct(L"/Home/Res/deep/a.xml", L"w", true), E_SUCCESS);
@@ -68,7 +53,7 @@ TEST_F(FileTest, CreatesFoldersTruncatesAndWritesPositionToLimit) {
     }
     EXPECT_EQ(ReadAll(Home() / "Res/deep/a.xml"), "a longer first body");
 
-    ByteBuffer buffer;
+    Osp::Base::ByteBuffer buffer;
     ASSERT_EQ(buffer.Construct(7), E_SUCCESS);
     const Osp::Base::byte bytes[] = {'x', 'y', '\0', 'z', '\n', 'w', 'v'};
     ASSERT_EQ(buffer.SetArray(bytes, 0, 7), E_SUCCESS);
@@ -84,25 +69,17 @@ TEST_F(FileTest, CreatesFoldersTruncatesAndWritesPositionToLimit) {
 }
 
 TEST_F(FileTest, FailuresAreResults) {
-    File badMode;
+    File badMode, notOpen, directory, readOnly, full;
     EXPECT_EQ(badMode.Construct(L"/Home/a", L"rw", true), E_INVALID_ARG);
-
-    File notOpen;
     EXPECT_EQ(notOpen.Write("x", 1), E_INVALID_STATE);
-
     fs::create_directories(Home() / "Res");
-    File directory;
     EXPECT_NE(directory.Construct(L"/Home/Res", L"w", true), E_SUCCESS);
-
     std::ofstream(Home() / "ro.txt") << "kept";
-    File readOnly;
     ASSERT_EQ(readOnly.Construct(L"/Home/ro.txt", L"r"), E_SUCCESS);
     EXPECT_EQ(readOnly.Write("x", 1), E_ILLEGAL_ACCESS);
     EXPECT_EQ(ReadAll(Home() / "ro.txt"), "kept");
-
     // A full disk, for real: every write to /dev/full fails with ENOSPC.
     fs::create_symlink("/dev/full", Home() / "full");
-    File full;
     ASSERT_EQ(full.Construct(L"/Home/full", L"w", false), E_SUCCESS);
     EXPECT_EQ(full.Write("body", 4), E_STORAGE_FULL);
 }

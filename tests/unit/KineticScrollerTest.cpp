@@ -24,21 +24,17 @@ TEST(KineticScrollerTest, ClickDragAndRest) {
     KineticScroller scroller;
     // A wobble inside the slop stays a click and scrolls nothing.
     scroller.Press(300, 0);
-    EXPECT_EQ(scroller.DragTo(305, 10), 0);
-    EXPECT_EQ(scroller.DragTo(296, 20), 0);
+    EXPECT_EQ(scroller.DragTo(305, 10) + scroller.DragTo(296, 20), 0);
     EXPECT_FALSE(scroller.Dragged());
     scroller.Release(30);
     EXPECT_FALSE(scroller.Gliding());
-
     // Dragging up scrolls further down the content, pixel for pixel once out
-    // of the slop.
+    // of the slop; holding still before letting go means stop, not throw.
     scroller.Press(300, 100);
-    int scrolled = scroller.DragTo(280, 110);
-    EXPECT_EQ(scrolled, 20);
+    EXPECT_EQ(scroller.DragTo(280, 110), 20);
     EXPECT_EQ(scroller.DragTo(250, 120), 30);
     EXPECT_EQ(scroller.DragTo(260, 130), -10);
     EXPECT_TRUE(scroller.Dragged());
-    // Holding still before letting go means stop, not throw.
     scroller.Release(400);
     EXPECT_FALSE(scroller.Gliding());
 }

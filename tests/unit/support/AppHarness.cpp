@@ -1,5 +1,8 @@
 #include "AppHarness.h"
 
+#include "app/Pregonero_Raviv_v101.h"
+#include "nav/FormMgr.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -9,9 +12,10 @@ namespace testing_support {
 using pregonero::runtime::LoopMode;
 
 TestRuntime::TestRuntime() {
-    char pattern[] = "/tmp/pregonero-unit-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    home_ = dir != nullptr ? dir : "/tmp";
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "pregonero-unit-XXXXXX").string();
+    const char* dir = mkdtemp(pattern.data());
+    home_ = dir != nullptr ? dir : std::filesystem::temp_directory_path().string();
     runtime_ = std::make_unique<pregonero::runtime::Runtime>();
     runtime_->Settings().feedServer = "http://127.0.0.1:9";
     runtime_->Settings().homeDir = home_;
@@ -57,8 +61,17 @@ void ScriptedRunner::Run(Osp::App::Application& app, const std::function<bool()>
     }
 }
 
+result RunApp(std::function<void(Osp::App::Application&)> body) {
+    ScriptedRunner runner(std::move(body));
+    return Osp::App::Application::Execute(Pregonero_Raviv_v101::CreateInstance, nullptr, 1);
+}
+
 Osp::Ui::Controls::Frame& CurrentFrame() {
     return *Osp::App::Application::GetInstance()->GetAppFrame()->GetFrame();
+}
+
+FormMgr& Manager() {
+    return *dynamic_cast<FormMgr*>(CurrentFrame().GetControl(L"FormMgr", false));
 }
 
 } // namespace testing_support

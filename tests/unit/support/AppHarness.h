@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+class FormMgr;
+
 namespace testing_support {
 
 // A runtime with a scratch home directory and a feed server address that
@@ -42,6 +44,9 @@ private:
     std::function<void(Osp::App::Application&)> body_;
 };
 
+// Runs the reader in process with `body` as its front end.
+result RunApp(std::function<void(Osp::App::Application&)> body);
 Osp::Ui::Controls::Frame& CurrentFrame();
+FormMgr& Manager();
 
 } // namespace testing_support

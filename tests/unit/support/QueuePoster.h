@@ -41,8 +41,9 @@ public:
         }
         return true;
     }
-    void RunFor(std::chrono::milliseconds span) {
-        RunUntil([] { return false; }, span);
+    // Runs what is queued, and what those tasks queue in turn.
+    bool Drain() {
+        return RunUntil([this] { return Queued() == 0; });
     }
 
 private:
