@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "feedserver/FeedServer.h"
+#include "feedserver/faults/FaultyFeedServer.h"
 #include "platform/runtime/Runtime.h"
 
 namespace {
@@ -54,7 +54,7 @@ protected:
 
     fs::path root_;
     Runtime runtime_;
-    pregonero::feeds::FeedServer server_;
+    pregonero::feeds::FaultyFeedServer server_;
 };
 
 TEST_F(HttpDownloaderTest, KeepsBodyAsTextAndWritesItToTheFile) {

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "feedserver/FeedServer.h"
+#include "feedserver/faults/FaultyFeedServer.h"
 #include "platform/net/HttpRequest.h"
 #include "platform/net/HttpResponse.h"
 #include "platform/net/HttpTransaction.h"
@@ -115,7 +115,7 @@ protected:
     fs::path root_;
     std::string body_;
     Runtime runtime_;
-    pregonero::feeds::FeedServer server_;
+    pregonero::feeds::FaultyFeedServer server_;
 };
 
 TEST(HttpRequestTest, SetUriTakesOnlyAbsoluteHttpUrlsWithAHost) {

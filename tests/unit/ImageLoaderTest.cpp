@@ -1,4 +1,4 @@
-#include "feedserver/FeedServer.h"
+#include "feedserver/faults/FaultyFeedServer.h"
 #include "net/ImageLoader.h"
 #include "net/PictureRequest.h"
 #include "rows/ResultadosItem.h"
@@ -82,7 +82,7 @@ protected:
         return n;
     }
 
-    pregonero::feeds::FeedServer server_;
+    pregonero::feeds::FaultyFeedServer server_;
     TestRuntime rt_;
     std::string www_;
 };

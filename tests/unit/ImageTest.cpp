@@ -1,4 +1,4 @@
-#include "feedserver/FeedServer.h"
+#include "feedserver/faults/FaultyFeedServer.h"
 #include "platform/media/Image.h"
 #include "support/AppHarness.h"
 #include "TestPictures.h"
@@ -75,7 +75,7 @@ protected:
 
     // The server goes last: the runtime's open connections close first, so
     // stopping it does not wait for their keep-alive to run out.
-    pregonero::feeds::FeedServer server_;
+    pregonero::feeds::FaultyFeedServer server_;
     TestRuntime rt_;
     std::string dir_;
 };
