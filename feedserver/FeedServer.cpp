@@ -8,8 +8,7 @@
 
 #include <httplib.h>
 
-#include "feedserver/FaultResponder.h"
-#include "feedserver/GzipBomb.h"
+#include "feedserver/FeedResponder.h"
 
 namespace pregonero::feeds {
 
@@ -19,22 +18,6 @@ namespace {
 // alive, so the pool must outnumber the connections of one screen.
 constexpr std::size_t kWorkerThreads = 16;
 constexpr std::size_t kKeepAliveRequests = 1000;
-
-std::string ContentTypeFor(const std::string& path) {
-    static const std::pair<const char*, const char*> kTypes[] = {
-        {".xml", "text/xml"},  {".jpg", "image/jpeg"},  {".jpeg", "image/jpeg"},
-        {".png", "image/png"}, {".webp", "image/webp"}, {".gif", "image/gif"},
-    };
-    std::string lower = path;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const auto& [extension, type] : kTypes) {
-        if (lower.ends_with(extension)) {
-            return type;
-        }
-    }
-    return "application/octet-stream";
-}
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
@@ -50,6 +33,22 @@ bool IsUnder(const std::filesystem::path& root, const std::filesystem::path& can
 }
 
 } // namespace
+
+std::string FeedServer::ContentTypeFor(const std::string& path) {
+    static const std::pair<const char*, const char*> kTypes[] = {
+        {".xml", "text/xml"},  {".jpg", "image/jpeg"},  {".jpeg", "image/jpeg"},
+        {".png", "image/png"}, {".webp", "image/webp"}, {".gif", "image/gif"},
+    };
+    std::string lower = path;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const auto& [extension, type] : kTypes) {
+        if (lower.ends_with(extension)) {
+            return type;
+        }
+    }
+    return "application/octet-stream";
+}
 
 FeedServer::FeedServer() = default;
 
@@ -114,16 +113,6 @@ std::string FeedServer::BaseUrl() const {
     return "http://127.0.0.1:" + std::to_string(port_);
 }
 
-void FeedServer::SetRule(const std::string& path, FaultRule rule) {
-    std::lock_guard lock(mutex_);
-    rules_[path] = std::move(rule);
-}
-
-void FeedServer::ClearRules() {
-    std::lock_guard lock(mutex_);
-    rules_.clear();
-}
-
 std::vector<std::string> FeedServer::RequestedPaths() const {
     std::lock_guard lock(mutex_);
     return requests_;
@@ -132,12 +121,6 @@ std::vector<std::string> FeedServer::RequestedPaths() const {
 int FeedServer::RequestCount(const std::string& path) const {
     std::lock_guard lock(mutex_);
     return static_cast<int>(std::count(requests_.begin(), requests_.end(), path));
-}
-
-FaultRule FeedServer::RuleFor(const std::string& path) const {
-    std::lock_guard lock(mutex_);
-    auto found = rules_.find(path);
-    return found == rules_.end() ? FaultRule{} : found->second;
 }
 
 void FeedServer::Record(const std::string& path) {
@@ -169,34 +152,16 @@ bool FeedServer::ReadServedFile(const std::string& path, std::string* body) cons
 
 void FeedServer::Handle(const httplib::Request& request, httplib::Response& response) {
     Record(request.path);
-    const FaultRule rule = RuleFor(request.path);
-    if (rule.delayMs > 0 && !shutdown_.SleepFor(rule.delayMs)) {
-        response.status = 503;
+    if (responder_ != nullptr && responder_->Respond(*this, request.path, response, shutdown_)) {
         return;
     }
     std::string body;
-    const bool found = ReadServedFile(request.path, &body);
-    int status = rule.status > 0 ? rule.status : (found ? 200 : 404);
-    std::string type = ContentTypeFor(request.path);
-    if (rule.gzipBombBytes > 0) {
-        // Opaque type, so httplib does not compress the compressed body again.
-        body = GzipBomb::Make(rule.gzipBombBytes);
-        type = "application/octet-stream";
-        response.set_header("Content-Encoding", "gzip");
-    } else if (rule.bodyOverride) {
-        body = *rule.bodyOverride;
-    } else if (!found) {
-        body = std::to_string(status) + "\n";
-        type = "text/plain";
-    }
-    response.status = status;
-    for (const auto& [name, value] : rule.extraHeaders) {
-        response.set_header(name, value);
-    }
-    if (rule.NeedsStreaming()) {
-        FaultResponder::Install(response, std::move(body), type, rule, shutdown_);
+    if (ReadServedFile(request.path, &body)) {
+        response.status = 200;
+        response.set_content(std::move(body), ContentTypeFor(request.path));
     } else {
-        response.set_content(std::move(body), type);
+        response.status = 404;
+        response.set_content("404\n", "text/plain");
     }
 }
 

@@ -1,14 +1,12 @@
 #pragma once
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "feedserver/FaultRule.h"
 #include "feedserver/ShutdownSignal.h"
 
 namespace httplib {
@@ -19,10 +17,12 @@ struct Response;
 
 namespace pregonero::feeds {
 
+class FeedResponder;
+
 // Serves a directory as the newspaper's feed server on 127.0.0.1 over
 // HTTP/1.1 with keep-alive. In .xml files the token {{FEED_SERVER}} becomes
 // BaseUrl(), so feeds can point at articles and pictures on the same server.
-// Fault rules per exact request path make it misbehave on purpose.
+// A FeedResponder, if one is set, may answer any request its own way.
 class FeedServer {
 public:
     static constexpr const char* kToken = "{{FEED_SERVER}}";
@@ -40,26 +40,29 @@ public:
     int Port() const { return port_; }
     std::string BaseUrl() const;
 
-    void SetRule(const std::string& path, FaultRule rule);
-    void ClearRules();
+    // Set before Start; the responder must outlive the server's run.
+    void SetResponder(FeedResponder* responder) { responder_ = responder; }
 
     std::vector<std::string> RequestedPaths() const;
     int RequestCount(const std::string& path) const;
 
+    // The file a request path names under the root, with the token replaced
+    // in .xml files; false for a missing file or one outside the root.
+    bool ReadServedFile(const std::string& path, std::string* body) const;
+    static std::string ContentTypeFor(const std::string& path);
+
 private:
     void Handle(const httplib::Request& request, httplib::Response& response);
-    FaultRule RuleFor(const std::string& path) const;
     void Record(const std::string& path);
-    bool ReadServedFile(const std::string& path, std::string* body) const;
 
     std::filesystem::path root_;
     int port_ = 0;
     std::unique_ptr<httplib::Server> server_;
     std::thread listener_;
     ShutdownSignal shutdown_;
+    FeedResponder* responder_ = nullptr;
 
-    mutable std::mutex mutex_; // guards rules_ and requests_
-    std::map<std::string, FaultRule> rules_;
+    mutable std::mutex mutex_; // guards requests_
     std::vector<std::string> requests_;
 };
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <iostream>
 
-#include "feedserver/FaultRuleParser.h"
-#include "feedserver/FeedServer.h"
+#include "feedserver/faults/FaultRuleParser.h"
+#include "feedserver/faults/FaultyFeedServer.h"
 #include "feedserver/FeedsCommandLine.h"
 #include "feedserver/SampleEdition.h"
 
@@ -35,7 +35,7 @@ int Serve(const FeedsCommandLine& options) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    FeedServer server;
+    FaultyFeedServer server;
     for (const auto& [path, rule] : rules.Rules()) {
         server.SetRule(path, rule);
     }

@@ -8,6 +8,9 @@ class Application;
 namespace Osp::Ui::Controls {
 class Frame;
 } // namespace Osp::Ui::Controls
+namespace pregonero::runtime {
+enum class LoopMode;
+} // namespace pregonero::runtime
 
 namespace pregonero::platform {
 
@@ -21,6 +24,17 @@ class AppRunner {
 public:
     virtual ~AppRunner() = default;
     virtual void Run(Osp::App::Application& app, const std::function<bool()>& initialize) = 0;
+
+protected:
+    // Between tasks: true when it did something; it may lower `waitMs`.
+    using BetweenTasks = std::function<bool(runtime::LoopMode mode, int& waitMs)>;
+
+    // The run every front end shares: its hooks installed (a stop request
+    // ends the application before `betweenTasks` is asked), a first frame
+    // asked for, the application initialised, the loop run until the
+    // application terminates, and the hooks removed.
+    static void RunWithHooks(Osp::App::Application& app, const std::function<bool()>& initialize,
+                             std::function<void()> render, BetweenTasks betweenTasks);
 };
 
 void SetAppRunner(AppRunner* runner);

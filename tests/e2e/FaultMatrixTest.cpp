@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "feedserver/GzipBomb.h"
-#include "feedserver/HostilePictures.h"
+#include "feedserver/faults/GzipBomb.h"
+#include "feedserver/faults/HostilePictures.h"
 #include "tests/e2e/support/FaultCells.h"
 #include "tests/e2e/support/FeedFixture.h"
 #include "tests/e2e/support/ProgramRun.h"

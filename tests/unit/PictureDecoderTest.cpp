@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "feedserver/HostilePictures.h"
+#include "feedserver/faults/HostilePictures.h"
 #include "tests/unit/TestPictures.h"
 
 using namespace pregonero::runtime;

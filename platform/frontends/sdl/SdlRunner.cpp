@@ -13,7 +13,6 @@
 #include "platform/ui/ScreenComposer.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 
@@ -44,30 +43,21 @@ void SdlRunner::Run(Osp::App::Application& app, const std::function<bool()>& ini
         return;
     }
     auto& runtime = runtime::Runtime::Get();
-    auto& loop = runtime.Loop();
-    loop.SetRenderHook([&runtime, &window] {
-        FrameRenderer::Render();
-        window->Show(runtime.Screen().Data(), runtime.Screen().Stride());
-    });
-    loop.SetBetweenTasksHook([this, &app, &window](runtime::LoopMode mode, int& waitMs) {
-        if (TakeStopRequest()) {
-            app.Terminate();
-            return true;
-        }
-        bool did = Pump(app, *window);
-        router_.Animate(NowMs());
-        waitMs = std::min(waitMs, kPumpIntervalMs);
-        if (driver_ != nullptr && driver_->Step(mode, waitMs)) {
-            did = true;
-        }
-        return did;
-    });
-    loop.RequestRedraw();
-    if (initialize()) {
-        loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
-    }
-    loop.SetBetweenTasksHook(nullptr);
-    loop.SetRenderHook(nullptr);
+    RunWithHooks(
+        app, initialize,
+        [&runtime, &window] {
+            FrameRenderer::Render();
+            window->Show(runtime.Screen().Data(), runtime.Screen().Stride());
+        },
+        [this, &app, &window](runtime::LoopMode mode, int& waitMs) {
+            bool did = Pump(app, *window);
+            router_.Animate(NowMs());
+            waitMs = std::min(waitMs, kPumpIntervalMs);
+            if (driver_ != nullptr && driver_->Step(mode, waitMs)) {
+                did = true;
+            }
+            return did;
+        });
 }
 
 bool SdlRunner::Pump(Osp::App::Application& app, SdlWindow& window) {

@@ -10,7 +10,6 @@
 #include "platform/ui/ScreenComposer.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 
 namespace pregonero::platform {
@@ -26,30 +25,21 @@ void TerminalRunner::Run(Osp::App::Application& app, const std::function<bool()>
         app.Terminate();
         return;
     }
-    auto& loop = runtime::Runtime::Get().Loop();
-    loop.SetRenderHook([this, &screen] {
-        // The framebuffer stays current too, for the driver's screenshots.
-        FrameRenderer::Render();
-        Draw(*screen);
-    });
-    loop.SetBetweenTasksHook([this, &app, &screen](runtime::LoopMode mode, int& waitMs) {
-        if (TakeStopRequest()) {
-            app.Terminate();
-            return true;
-        }
-        bool did = Pump(app, *screen);
-        waitMs = std::min(waitMs, kPollIntervalMs);
-        if (driver_ != nullptr && driver_->Step(mode, waitMs)) {
-            did = true;
-        }
-        return did;
-    });
-    loop.RequestRedraw();
-    if (initialize()) {
-        loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
-    }
-    loop.SetBetweenTasksHook(nullptr);
-    loop.SetRenderHook(nullptr);
+    RunWithHooks(
+        app, initialize,
+        [this, &screen] {
+            // The framebuffer stays current too, for the driver's screenshots.
+            FrameRenderer::Render();
+            Draw(*screen);
+        },
+        [this, &app, &screen](runtime::LoopMode mode, int& waitMs) {
+            bool did = Pump(app, *screen);
+            waitMs = std::min(waitMs, kPollIntervalMs);
+            if (driver_ != nullptr && driver_->Step(mode, waitMs)) {
+                did = true;
+            }
+            return did;
+        });
 }
 
 void TerminalRunner::Draw(TerminalScreen& screen) {

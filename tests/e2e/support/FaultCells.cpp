@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "feedserver/HostilePictures.h"
+#include "feedserver/faults/HostilePictures.h"
 #include "feedserver/PictureMaker.h"
 
 namespace pregonero::e2e {

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "feedserver/FeedServer.h"
+#include "feedserver/faults/FaultyFeedServer.h"
 
 namespace pregonero::e2e {
 
@@ -20,12 +20,12 @@ public:
     std::string ReadHome(const std::string& path) const;
     bool HomeHas(const std::string& path) const;
     std::string Home() const { return (root_ / "home").string(); }
-    feeds::FeedServer& Server() { return server_; }
+    feeds::FaultyFeedServer& Server() { return server_; }
     bool Started() const { return started_; }
 
 private:
     std::filesystem::path root_;
-    feeds::FeedServer server_;
+    feeds::FaultyFeedServer server_;
     bool started_ = false;
 };
 

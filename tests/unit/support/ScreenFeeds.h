@@ -1,6 +1,6 @@
 #pragma once
 
-#include "feedserver/FeedServer.h"
+#include "feedserver/faults/FaultyFeedServer.h"
 #include "platform/ui/CustomListItem.h"
 
 #include <filesystem>
@@ -22,11 +22,11 @@ public:
     // A small JPEG or PNG (by the path's ending, any case) at `path`.
     void WritePicture(const std::string& path);
     std::string Url(const std::string& path) const;
-    pregonero::feeds::FeedServer& Server() { return server_; }
+    pregonero::feeds::FaultyFeedServer& Server() { return server_; }
 
 private:
     std::filesystem::path root_;
-    pregonero::feeds::FeedServer server_;
+    pregonero::feeds::FaultyFeedServer server_;
     bool started_ = false;
 };
 

@@ -1,4 +1,4 @@
-#include "feedserver/GzipBomb.h"
+#include "feedserver/faults/GzipBomb.h"
 
 #include <algorithm>
 #include <memory>

@@ -4,7 +4,7 @@
 
 #include <httplib.h>
 
-#include "feedserver/FaultRule.h"
+#include "feedserver/faults/FaultRule.h"
 
 namespace pregonero::feeds {
 

@@ -1,4 +1,4 @@
-#include "feedserver/FaultResponder.h"
+#include "feedserver/faults/FaultResponder.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "feedserver/FaultRuleParser.h"
+#include "feedserver/faults/FaultRuleParser.h"
 
 #include <charconv>
 #include <fstream>

@@ -21,8 +21,8 @@ struct FaultRule {
     int dripMs = 0;                   // >0: one body byte, then this pause, and so on
     bool endlessChunks = false;       // chunked pieces of filler that never end
     std::size_t gzipBombBytes = 0;    // >0: a gzip body of this many zero bytes once inflated
-    std::optional<std::string> bodyOverride; // served instead of the file
-    std::vector<std::pair<std::string, std::string>> extraHeaders;
+    std::optional<std::string> bodyOverride{}; // served instead of the file
+    std::vector<std::pair<std::string, std::string>> extraHeaders{};
 
     // True when the body must be paced or cut by hand instead of sent in one go.
     bool NeedsStreaming() const {

@@ -1,4 +1,4 @@
-#include "feedserver/HostilePictures.h"
+#include "feedserver/faults/HostilePictures.h"
 
 #include <cstdint>
 #include <memory>

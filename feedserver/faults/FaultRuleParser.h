@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "feedserver/FaultRule.h"
+#include "feedserver/faults/FaultRule.h"
 
 namespace pregonero::feeds {
 

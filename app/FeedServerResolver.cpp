@@ -1,0 +1,65 @@
+#include "app/FeedServerResolver.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/CommandLine.h"
+#include "feedserver/SampleEdition.h"
+
+namespace {
+
+// Bumped whenever the bundled sample edition changes, so an older copy in the
+// home directory is written again.
+constexpr const char* kSampleStamp = "pregonero-sample 1";
+
+// The sample edition in HOME/sample, written once per stamp.
+bool PrepareSample(const std::string& home, std::string* dir, std::string* error) {
+    *dir = home + "/sample";
+    const std::string stampPath = *dir + "/.stamp";
+    std::string stamp;
+    std::getline(std::ifstream(stampPath), stamp);
+    if (stamp == kSampleStamp) {
+        return true;
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(*dir, ignored);
+    if (!pregonero::feeds::WriteSampleEdition(*dir, error)) {
+        return false;
+    }
+    std::ofstream out(stampPath, std::ios::trunc);
+    out << kSampleStamp << "\n";
+    return static_cast<bool>(out);
+}
+
+} // namespace
+
+bool FeedServerResolver::Given(const std::string& fromCommandLine, std::string* address,
+                               std::string* error) {
+    *address = fromCommandLine;
+    const char* env = std::getenv("PREGONERO_FEED_SERVER");
+    if (address->empty() && env != nullptr && *env != '\0' &&
+        !CommandLine::NormalizeFeedServer(env, *address)) {
+        *error = std::string("PREGONERO_FEED_SERVER must be an http or https URL: '") + env + "'";
+        return false;
+    }
+    return true;
+}
+
+bool FeedServerResolver::ServeSampleUnlessGiven(const std::string& home, std::string* address,
+                                                std::string* error) {
+    if (!address->empty()) {
+        return true;
+    }
+    std::string dir;
+    if (!PrepareSample(home, &dir, error)) {
+        *error = "cannot write the sample edition: " + *error;
+        return false;
+    }
+    if (!sample_.Start(dir, 0)) {
+        *error = "cannot serve the sample edition from " + dir;
+        return false;
+    }
+    *address = sample_.BaseUrl();
+    return true;
+}

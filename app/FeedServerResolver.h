@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "feedserver/FeedServer.h"
+
+// Which feed server the reader talks to: the one given on the command line,
+// else PREGONERO_FEED_SERVER, else the bundled sample edition, which this
+// object writes under the home directory (again only when the bundled edition
+// changed) and serves on a free local port until Stop or its end.
+class FeedServerResolver {
+public:
+    // The address given, else the environment's; empty when neither names
+    // one. False with `error` when the variable is not an http or https URL.
+    static bool Given(const std::string& fromCommandLine, std::string* address, std::string* error);
+    // Serves the sample edition when `address` is empty and sets it to the
+    // server's; leaves a given address alone. False with `error`.
+    bool ServeSampleUnlessGiven(const std::string& home, std::string* address, std::string* error);
+    void Stop() { sample_.Stop(); }
+
+private:
+    pregonero::feeds::FeedServer sample_;
+};

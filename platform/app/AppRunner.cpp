@@ -1,0 +1,29 @@
+#include "platform/app/AppRunner.h"
+
+#include "platform/app/Application.h"
+#include "platform/app/LoopHooks.h"
+#include "platform/runtime/Runtime.h"
+
+namespace pregonero::platform {
+
+void AppRunner::RunWithHooks(Osp::App::Application& app, const std::function<bool()>& initialize,
+                             std::function<void()> render, BetweenTasks betweenTasks) {
+    auto& loop = runtime::Runtime::Get().Loop();
+    LoopHooks hooks(
+        loop, std::move(render),
+        [&app, betweenTasks = std::move(betweenTasks)](runtime::LoopMode mode, int& waitMs) {
+            if (TakeStopRequest()) {
+                app.Terminate();
+                return true;
+            }
+            return betweenTasks(mode, waitMs);
+        });
+    // Asked for before initialising, so that a message box the first screen
+    // shows is drawn while it waits.
+    loop.RequestRedraw();
+    if (initialize()) {
+        loop.RunUntil([&app] { return app.IsTerminating(); }, runtime::LoopMode::All);
+    }
+}
+
+} // namespace pregonero::platform
