@@ -12,36 +12,16 @@
 #include <turbojpeg.h>
 
 #include "feedserver/SampleRandom.h"
+#include "platform/runtime/loop/UniqueHandle.h"
 
 namespace pregonero::feeds {
 
 namespace {
 
-struct SurfaceFree {
-    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-struct ContextFree {
-    void operator()(cairo_t* c) const { cairo_destroy(c); }
-};
-struct PatternFree {
-    void operator()(cairo_pattern_t* p) const { cairo_pattern_destroy(p); }
-};
-struct TurboFree {
-    void operator()(void* handle) const { tjDestroy(handle); }
-};
-struct TurboBufferFree {
-    void operator()(unsigned char* buffer) const { tjFree(buffer); }
-};
-struct SpngFree {
-    void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
-};
-struct MallocFree {
-    void operator()(void* p) const { std::free(p); }
-};
-
-using Surface = std::unique_ptr<cairo_surface_t, SurfaceFree>;
-using Context = std::unique_ptr<cairo_t, ContextFree>;
-using Pattern = std::unique_ptr<cairo_pattern_t, PatternFree>;
+using runtime::UniqueHandle;
+using Surface = UniqueHandle<cairo_surface_t, cairo_surface_destroy>;
+using Context = UniqueHandle<cairo_t, cairo_destroy>;
+using Pattern = UniqueHandle<cairo_pattern_t, cairo_pattern_destroy>;
 
 void SetRandomColour(cairo_pattern_t* pattern, double at, SampleRandom& random, double alpha) {
     // One draw per statement: argument evaluation order is unspecified.
@@ -128,7 +108,7 @@ bool WriteBytes(const std::string& fileName, const unsigned char* data, std::siz
 }
 
 bool EncodeJpeg(cairo_surface_t* surface, const std::string& fileName, std::string* error) {
-    std::unique_ptr<void, TurboFree> encoder(tjInitCompress());
+    UniqueHandle<void, tjDestroy> encoder(tjInitCompress());
     if (!encoder) {
         *error = "cannot start the JPEG encoder";
         return false;
@@ -141,7 +121,7 @@ bool EncodeJpeg(cairo_surface_t* surface, const std::string& fileName, std::stri
                     cairo_image_surface_get_width(surface), cairo_image_surface_get_stride(surface),
                     cairo_image_surface_get_height(surface), TJPF_BGRX, &raw, &size, TJSAMP_420, 82,
                     TJFLAG_ACCURATEDCT);
-    std::unique_ptr<unsigned char, TurboBufferFree> jpeg(raw);
+    UniqueHandle<unsigned char, tjFree> jpeg(raw);
     if (failed != 0) {
         *error = std::string("JPEG encoding failed: ") + tjGetErrorStr2(encoder.get());
         return false;
@@ -164,7 +144,7 @@ bool EncodePng(cairo_surface_t* surface, const std::string& fileName, std::strin
             out[3 * x + 2] = row[x] & 0xFF;
         }
     }
-    std::unique_ptr<spng_ctx, SpngFree> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
+    UniqueHandle<spng_ctx, spng_ctx_free> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
     spng_ihdr header = {};
     header.width = static_cast<std::uint32_t>(width);
     header.height = static_cast<std::uint32_t>(height);
@@ -182,8 +162,8 @@ bool EncodePng(cairo_surface_t* surface, const std::string& fileName, std::strin
                                    SPNG_ENCODE_FINALIZE);
     }
     std::size_t size = 0;
-    std::unique_ptr<void, MallocFree> png(failed ? nullptr
-                                                 : spng_get_png_buffer(ctx.get(), &size, &failed));
+    UniqueHandle<void, std::free> png(failed ? nullptr
+                                             : spng_get_png_buffer(ctx.get(), &size, &failed));
     if (failed || !png) {
         *error = std::string("PNG encoding failed: ") + spng_strerror(failed);
         return false;

@@ -77,7 +77,7 @@ FeedElement FeedElement::NextElement() const {
     return FeedElement(node_ != nullptr ? SkipToElement(node_->next) : nullptr);
 }
 
-void FeedDocument::DocDeleter::operator()(_xmlDoc* doc) const {
+void FeedDocument::FreeDoc(_xmlDoc* doc) noexcept {
     xmlFreeDoc(doc);
 }
 

@@ -2,6 +2,7 @@
 
 #include "net/FeedParser.h"
 #include "platform/base/String.h"
+#include "platform/runtime/loop/UniqueHandle.h"
 
 #include <cstddef>
 #include <memory>
@@ -47,8 +48,7 @@ public:
     FeedElement Root() const;
 
 private:
-    struct DocDeleter {
-        void operator()(_xmlDoc* doc) const;
-    };
-    std::unique_ptr<_xmlDoc, DocDeleter> doc_;
+    // Defined with libxml2's headers, which this one keeps out of its includers.
+    static void FreeDoc(_xmlDoc* doc) noexcept;
+    pregonero::runtime::UniqueHandle<_xmlDoc, FreeDoc> doc_;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/base/Utf8.h"
 #include "platform/io/File.h"
+#include "platform/runtime/loop/UniqueHandle.h"
 
 #include <libxml/parser.h>
 
@@ -11,10 +12,6 @@
 
 namespace {
 
-struct ContextDeleter {
-    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
-};
-
 // Feeds are untrusted and their faults are handled, not printed.
 void Quiet(void*, const char*, ...) {}
 
@@ -22,7 +19,7 @@ void Quiet(void*, const char*, ...) {}
 // element and attribute names of the feeds read before, so a new feed neither
 // builds a dictionary nor interns them again. Hostile feeds full of distinct
 // names cannot grow it for ever: past a bound the parser is replaced.
-thread_local std::unique_ptr<xmlParserCtxt, ContextDeleter> shared;
+thread_local pregonero::runtime::UniqueHandle<xmlParserCtxt, xmlFreeParserCtxt> shared;
 
 } // namespace
 

@@ -5,15 +5,9 @@
 
 #include <zlib.h>
 
+#include "platform/runtime/loop/UniqueHandle.h"
+
 namespace pregonero::feeds {
-
-namespace {
-
-struct DeflateEnd {
-    void operator()(z_stream* stream) const { deflateEnd(stream); }
-};
-
-} // namespace
 
 std::string GzipBomb::Make(std::size_t inflatedBytes) {
     z_stream stream{};
@@ -21,7 +15,7 @@ std::string GzipBomb::Make(std::size_t inflatedBytes) {
     if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 31, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
         return {};
     }
-    std::unique_ptr<z_stream, DeflateEnd> owner(&stream);
+    runtime::UniqueHandle<z_stream, deflateEnd> owner(&stream);
     static const std::string zeros(1 << 20, '\0');
     std::string out;
     char buffer[16384];

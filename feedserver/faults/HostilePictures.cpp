@@ -7,19 +7,16 @@
 #include <turbojpeg.h>
 #include <zlib.h>
 
+#include "platform/runtime/loop/UniqueHandle.h"
+
 namespace pregonero::feeds {
 
 namespace {
 
-struct TjDeleter {
-    void operator()(void* handle) const { tjDestroy(handle); }
-};
-struct TjBufferDeleter {
-    void operator()(unsigned char* buffer) const { tjFree(buffer); }
-};
+using runtime::UniqueHandle;
 
 std::string Compress(int side, int pixelFormat, int channels, int subsampling, int flags) {
-    std::unique_ptr<void, TjDeleter> tj(tjInitCompress());
+    UniqueHandle<void, tjDestroy> tj(tjInitCompress());
     if (!tj) {
         return {};
     }
@@ -31,7 +28,7 @@ std::string Compress(int side, int pixelFormat, int channels, int subsampling, i
     unsigned long size = 0;
     const int rc = tjCompress2(tj.get(), pixels.data(), side, 0, side, pixelFormat, &raw, &size,
                                subsampling, 90, flags);
-    std::unique_ptr<unsigned char, TjBufferDeleter> out(raw);
+    UniqueHandle<unsigned char, tjFree> out(raw);
     if (rc != 0 || !out) {
         return {};
     }

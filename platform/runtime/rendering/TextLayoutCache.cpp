@@ -62,8 +62,8 @@ std::string TextLayoutCache::Breakable(std::string_view utf8) {
     return text;
 }
 
-void TextLayoutCache::Unref(_PangoLayout* layout) noexcept {
-    g_object_unref(layout);
+void TextLayoutCache::Unref(void* object) noexcept {
+    g_object_unref(object);
 }
 
 const char* TextLayoutCache::FontFamily() {

@@ -42,7 +42,7 @@ public:
 
 private:
     // Defined with GLib's headers, which this one keeps out of its includers.
-    static void Unref(_PangoLayout* layout) noexcept;
+    static void Unref(void* object) noexcept;
     using LayoutPtr = UniqueHandle<_PangoLayout, Unref>;
     struct Entry {
         std::string key;
@@ -51,7 +51,7 @@ private:
     LayoutPtr Make(std::string_view utf8, const TextStyle& style, int width, int height);
 
     std::size_t capacity_;
-    std::unique_ptr<_PangoContext, Unref> context_;
+    UniqueHandle<_PangoContext, Unref> context_;
     std::list<Entry> entries_; // most recent first
     std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
     std::string key_; // reused for every look-up, so a hit allocates nothing
