@@ -2,6 +2,8 @@
 // feed, a picture or the home directory can misbehave. Each cell checks what
 // the snapshot shows and that the user still has a way on; no cell may crash,
 // hang or write outside the home directory.
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -241,6 +243,91 @@ TEST(FaultLinkTest, LinksOtherThanHttpAreRefusedWithAWayBack) {
     }
     EXPECT_EQ(run.dumps[6].BoxText(), "Lo sentimos, esta nota no esta disponible por el momento.");
     EXPECT_EQ(run.dumps[13].Form(), "IDF_FORM_SECCION");
+    cells.ExpectNothingOutsideHome();
+}
+
+// Faults of the home directory: a full disk and a read-only cache folder.
+// Each run gets a private mount namespace with a small tmpfs over HOME/Res;
+// root ignores permission bits, so read-only must come from the mount.
+bool CanUnshare() {
+    return std::system("unshare -m true >/dev/null 2>&1") == 0;
+}
+
+std::vector<std::string> WithRes(const std::string& home, const std::string& mountThenFill) {
+    std::filesystem::create_directories(home + "/Res");
+    return {"/usr/bin/unshare",
+            "-m",
+            "/bin/sh",
+            "-c",
+            "cd \"$0\" && " + mountThenFill + " && cd / && exec \"$@\"",
+            home};
+}
+
+TEST(FaultHomeTest, FullDiskAndReadOnlyCacheLeaveEveryScreenAWayOn) {
+    if (!CanUnshare()) {
+        GTEST_SKIP() << "unshare -m is not permitted here";
+    }
+    const std::pair<const char*, std::string> cases[] = {
+        {"FullDisk", "mount -t tmpfs -o size=4k tmpfs Res && "
+                     "(dd if=/dev/zero of=Res/fill bs=4k count=2 2>/dev/null; true)"},
+        {"ReadOnlyRes", "mount -t tmpfs -o ro,size=64k tmpfs Res"},
+    };
+    for (const auto& [name, setup] : cases) {
+        SCOPED_TRACE(name);
+        FaultCells cells(name);
+        cells.WriteHealthyEdition(FaultTarget::Feed);
+        // Every screen reads its feed back from the cache, so with none the
+        // section rows that lead to articles and galleries never appear:
+        // only the headline screens are reachable, and they must not trap.
+        const ProgramRun run = cells.Run(FaultTarget::Feed,
+                                         "wait 30\ndump\noption\ndump\nchoose Mexico\nwait 30\n"
+                                         "dump\noption\ndump\nquit\n",
+                                         WithRes(cells.Fixture().Home(), setup));
+        ASSERT_EQ(run.exitCode, 0) << run.stdErr;
+        ASSERT_EQ(run.dumps.size(), 4u);
+        for (std::size_t screen = 0; screen < 2; ++screen) {
+            const Snapshot& shown = run.dumps[screen * 2];
+            EXPECT_EQ(shown.Label("LabelCargando"), "Error") << shown;
+            EXPECT_TRUE(shown.List().is_null());
+            EXPECT_EQ(run.dumps[screen * 2 + 1].Menu(), "shown");
+        }
+        cells.ExpectNothingOutsideHome();
+    }
+}
+
+// Leaving a screen while its work is still under way: before the connection
+// is made, mid-body, and while many picture decodes and callbacks are queued.
+// Late callbacks must reach nothing that is gone.
+TEST(FaultLifecycleTest, LeavingScreensWithWorkInFlight) {
+    FaultCells cells("lifecycle");
+    cells.WriteHealthyEdition(FaultTarget::Feed);
+    FeedFixture& fx = cells.Fixture();
+    std::string many = "<root><group Title=\"Portada\">";
+    for (int i = 0; i < 60; ++i) {
+        many += "<article Title=\"n\" ImgUrl=\"{{FEED_SERVER}}/img/portada.jpg\"/>";
+    }
+    fx.WriteFeed("mobile/mexico.xml", many + "</group></root>");
+    fx.WriteFeed("mobile/mundo.xml", many + "</group></root>");
+    feeds::FaultRule late;
+    late.delayMs = 1500;
+    fx.Server().SetRule("/mobile/2notashome.xml", late);
+    feeds::FaultRule stall;
+    stall.stallMs = 3000;
+    stall.stallAfterBytes = 30;
+    fx.Server().SetRule("/mobile/estados.xml", stall);
+    // 101 and 102 hold sixty thumbnails each: leave them at several moments
+    // while fetches, decodes and deliveries are queued.
+    std::string script = "sleep 100\nevent 103\nsleep 300\n";
+    for (int ms : {0, 5, 20, 60, 150}) {
+        script += "event 101\nsleep " + std::to_string(ms) + "\nevent 102\nsleep " +
+                  std::to_string(ms) + "\n";
+    }
+    script += "event 108\nwait 30\nselect 0\nsleep 20\nevent 101\nwait 30\ndump\nquit\n";
+    const ProgramRun run = cells.Run(FaultTarget::Feed, script);
+    ASSERT_EQ(run.exitCode, 0) << run.stdErr;
+    ASSERT_EQ(run.dumps.size(), 1u);
+    EXPECT_EQ(run.dumps[0].Form(), "IDF_FORM_SECCION");
+    EXPECT_FALSE(run.dumps[0].List().is_null());
     cells.ExpectNothingOutsideHome();
 }
 
