@@ -4,9 +4,7 @@
 // hang or write outside the home directory.
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -15,13 +13,10 @@
 #include "feedserver/faults/GzipBomb.h"
 #include "feedserver/faults/HostilePictures.h"
 #include "tests/e2e/support/FaultCells.h"
-#include "tests/e2e/support/FeedFixture.h"
-#include "tests/e2e/support/ProgramRun.h"
 
 namespace pregonero::e2e {
 namespace {
 
-namespace fs = std::filesystem;
 using feeds::FaultRule;
 using feeds::HostilePictures;
 
@@ -46,15 +41,10 @@ FaultRule Body(std::string body) {
 
 std::string Repeat(const std::string& piece, int times) {
     std::string out;
-    out.reserve(piece.size() * static_cast<std::size_t>(times));
-    for (int i = 0; i < times; ++i) {
+    while (times-- > 0) {
         out += piece;
     }
     return out;
-}
-
-std::string Nested(int depth) {
-    return "<root>" + Repeat("<a>", depth) + Repeat("</a>", depth) + "</root>";
 }
 
 auto Rule(FaultRule rule) {
@@ -160,7 +150,9 @@ std::vector<Fault> Faults() {
              return "<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY x SYSTEM "
                     "\"file:///etc/passwd\">]><root><article Title=\"&x;\">&x;</article></root>";
          })},
-        {"DeepNesting", FaultTarget::Feed, Headline::Any, Serve([] { return Nested(100000); })},
+        {"DeepNesting", FaultTarget::Feed, Headline::Any, Serve([] {
+             return "<root>" + Repeat("<a>", 100000) + Repeat("</a>", 100000) + "</root>";
+         })},
         {"PictureRefused", FaultTarget::RefusedPicture, Headline::List, nullptr},
         {"PictureStatus500", FaultTarget::Picture, Headline::List, Rule(s500)},
         {"PictureSilence", FaultTarget::Picture, Headline::List, Rule(silence)},
@@ -194,7 +186,6 @@ class FaultMatrixTest : public ::testing::TestWithParam<Fault> {};
 TEST_P(FaultMatrixTest, EveryScreenKindKeepsAWayOn) {
     const Fault& fault = GetParam();
     FaultCells cells(fault.name);
-    ASSERT_TRUE(cells.Ready());
     cells.WriteHealthyEdition(fault.target, fault.detail);
     if (fault.apply) {
         for (const std::string& path : cells.FaultPaths(fault.target)) {
@@ -215,7 +206,6 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrixTest, ::testing::ValuesIn(Faults()),
 // refused by the section itself.
 TEST(FaultLinkTest, LinksOtherThanHttpAreRefusedWithAWayBack) {
     FaultCells cells("links");
-    ASSERT_TRUE(cells.Ready());
     cells.WriteHealthyEdition(FaultTarget::Feed);
     const char* bad[] = {"file:///etc/passwd", "ftp://127.0.0.1/notas/1.xml",
                          "javascript:alert(1)"};
@@ -240,21 +230,104 @@ TEST(FaultLinkTest, LinksOtherThanHttpAreRefusedWithAWayBack) {
     const ProgramRun run = cells.Run(FaultTarget::Feed, script);
     ASSERT_EQ(run.exitCode, 0) << run.stdErr;
     ASSERT_EQ(run.dumps.size(), 14u);
-    auto box = [](const std::string& dump) { return JsonText(dump, "text", "\"messageBox\":"); };
-    for (int row = 0; row < 3; ++row) {
-        const std::string& article = run.dumps[static_cast<std::size_t>(row) * 2 + 1];
-        EXPECT_EQ(box(run.dumps[static_cast<std::size_t>(row) * 2]),
+    for (std::size_t row = 0; row < 3; ++row) {
+        const Snapshot& article = run.dumps[row * 2 + 1];
+        EXPECT_EQ(run.dumps[row * 2].BoxText(),
                   "Lo sentimos, pero esta nota no se encuentra disponible po rel momento");
-        EXPECT_NE(article.find("\"name\":\"IDF_FORM_NOTA\""), std::string::npos);
-        EXPECT_NE(article.find("\"text\":\"Atras\",\"enabled\":true"), std::string::npos);
-        const std::string& gallery = run.dumps[7 + static_cast<std::size_t>(row) * 2 + 1];
-        EXPECT_EQ(box(run.dumps[7 + static_cast<std::size_t>(row) * 2]),
-                  "Previous transaction is being processed");
-        EXPECT_NE(gallery.find("\"name\":\"IDF_FORM_FOTOGALERIA\""), std::string::npos);
-        EXPECT_NE(gallery.find("\"text\":\"Atras\",\"enabled\":true"), std::string::npos);
+        EXPECT_EQ(article.Form(), "IDF_FORM_NOTA");
+        EXPECT_EQ(article.Back(), "on");
+        const Snapshot& gallery = run.dumps[7 + row * 2 + 1];
+        EXPECT_EQ(run.dumps[7 + row * 2].BoxText(), "Previous transaction is being processed");
+        EXPECT_EQ(gallery.Form(), "IDF_FORM_FOTOGALERIA");
+        EXPECT_EQ(gallery.Back(), "on");
     }
-    EXPECT_EQ(box(run.dumps[6]), "Lo sentimos, esta nota no esta disponible por el momento.");
-    EXPECT_NE(run.dumps[13].find("\"name\":\"IDF_FORM_SECCION\""), std::string::npos);
+    EXPECT_EQ(run.dumps[6].BoxText(), "Lo sentimos, esta nota no esta disponible por el momento.");
+    EXPECT_EQ(run.dumps[13].Form(), "IDF_FORM_SECCION");
+    cells.ExpectNothingOutsideHome();
+}
+
+// Faults of the home directory: a full disk and a read-only cache folder.
+// Each run gets a private mount namespace with a small tmpfs over HOME/Res;
+// root ignores permission bits, so read-only must come from the mount.
+bool CanUnshare() {
+    return std::system("unshare -m true >/dev/null 2>&1") == 0;
+}
+
+std::vector<std::string> WithRes(const std::string& home, const std::string& mountThenFill) {
+    std::filesystem::create_directories(home + "/Res");
+    return {"/usr/bin/unshare",
+            "-m",
+            "/bin/sh",
+            "-c",
+            "cd \"$0\" && " + mountThenFill + " && cd / && exec \"$@\"",
+            home};
+}
+
+TEST(FaultHomeTest, FullDiskAndReadOnlyCacheLeaveEveryScreenAWayOn) {
+    if (!CanUnshare()) {
+        GTEST_SKIP() << "unshare -m is not permitted here";
+    }
+    const std::pair<const char*, std::string> cases[] = {
+        {"FullDisk", "mount -t tmpfs -o size=4k tmpfs Res && "
+                     "(dd if=/dev/zero of=Res/fill bs=4k count=2 2>/dev/null; true)"},
+        {"ReadOnlyRes", "mount -t tmpfs -o ro,size=64k tmpfs Res"},
+    };
+    for (const auto& [name, setup] : cases) {
+        SCOPED_TRACE(name);
+        FaultCells cells(name);
+        cells.WriteHealthyEdition(FaultTarget::Feed);
+        // Every screen reads its feed back from the cache, so with none the
+        // section rows that lead to articles and galleries never appear:
+        // only the headline screens are reachable, and they must not trap.
+        const ProgramRun run = cells.Run(FaultTarget::Feed,
+                                         "wait 30\ndump\noption\ndump\nchoose Mexico\nwait 30\n"
+                                         "dump\noption\ndump\nquit\n",
+                                         WithRes(cells.Fixture().Home(), setup));
+        ASSERT_EQ(run.exitCode, 0) << run.stdErr;
+        ASSERT_EQ(run.dumps.size(), 4u);
+        for (std::size_t screen = 0; screen < 2; ++screen) {
+            const Snapshot& shown = run.dumps[screen * 2];
+            EXPECT_EQ(shown.Label("LabelCargando"), "Error") << shown;
+            EXPECT_TRUE(shown.List().is_null());
+            EXPECT_EQ(run.dumps[screen * 2 + 1].Menu(), "shown");
+        }
+        cells.ExpectNothingOutsideHome();
+    }
+}
+
+// Leaving a screen while its work is still under way: before the connection
+// is made, mid-body, and while many picture decodes and callbacks are queued.
+// Late callbacks must reach nothing that is gone.
+TEST(FaultLifecycleTest, LeavingScreensWithWorkInFlight) {
+    FaultCells cells("lifecycle");
+    cells.WriteHealthyEdition(FaultTarget::Feed);
+    FeedFixture& fx = cells.Fixture();
+    std::string many = "<root><group Title=\"Portada\">";
+    for (int i = 0; i < 60; ++i) {
+        many += "<article Title=\"n\" ImgUrl=\"{{FEED_SERVER}}/img/portada.jpg\"/>";
+    }
+    fx.WriteFeed("mobile/mexico.xml", many + "</group></root>");
+    fx.WriteFeed("mobile/mundo.xml", many + "</group></root>");
+    feeds::FaultRule late;
+    late.delayMs = 1500;
+    fx.Server().SetRule("/mobile/2notashome.xml", late);
+    feeds::FaultRule stall;
+    stall.stallMs = 3000;
+    stall.stallAfterBytes = 30;
+    fx.Server().SetRule("/mobile/estados.xml", stall);
+    // 101 and 102 hold sixty thumbnails each: leave them at several moments
+    // while fetches, decodes and deliveries are queued.
+    std::string script = "sleep 100\nevent 103\nsleep 300\n";
+    for (int ms : {0, 5, 20, 60, 150}) {
+        script += "event 101\nsleep " + std::to_string(ms) + "\nevent 102\nsleep " +
+                  std::to_string(ms) + "\n";
+    }
+    script += "event 108\nwait 30\nselect 0\nsleep 20\nevent 101\nwait 30\ndump\nquit\n";
+    const ProgramRun run = cells.Run(FaultTarget::Feed, script);
+    ASSERT_EQ(run.exitCode, 0) << run.stdErr;
+    ASSERT_EQ(run.dumps.size(), 1u);
+    EXPECT_EQ(run.dumps[0].Form(), "IDF_FORM_SECCION");
+    EXPECT_FALSE(run.dumps[0].List().is_null());
     cells.ExpectNothingOutsideHome();
 }
 

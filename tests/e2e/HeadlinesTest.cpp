@@ -1,9 +1,13 @@
-#include <regex>
+// The headline screens: the front page reads its groups, a list waits for
+// its thumbnails, the menu reaches every section of the catalogue and each
+// section's rows lead where they should.
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "feedserver/SampleSections.h"
 #include "tests/e2e/support/FeedFixture.h"
 #include "tests/e2e/support/ProgramRun.h"
 
@@ -12,48 +16,12 @@ namespace {
 
 const char* kFrontPage = "mobile/2notashome.xml";
 
-// The texts of element `id` of every row shown, in order.
-std::vector<std::string> RowTexts(const std::string& dump, int id) {
-    const std::regex element("\\{\"id\":" + std::to_string(id) +
-                             ",\"kind\":\"text\",\"bounds\":\\[[^\\]]*\\],\"text\":\"([^\"]*)\"");
-    std::vector<std::string> out;
-    for (std::sregex_iterator it(dump.begin(), dump.end(), element), end; it != end; ++it) {
-        out.push_back((*it)[1]);
-    }
-    return out;
-}
-
-bool ListShown(const std::string& dump) {
-    return dump.find("\"type\":\"CustomList\"") != std::string::npos;
-}
-
-bool MenuOpen(const std::string& dump) {
-    return dump.find("\"menu\":{\"shown\":true") != std::string::npos;
-}
-
-std::string FormName(const std::string& dump) {
-    return JsonText(dump, "name", "\"form\":");
-}
-
-std::string Header(const std::string& dump) {
-    return JsonText(dump, "text", "\"name\":\"LabelSeccion\"");
-}
-
-std::string Loading(const std::string& dump) {
-    return JsonText(dump, "text", "\"name\":\"LabelCargando\"");
-}
-
-int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1)) {
-        ++n;
-    }
-    return n;
+std::vector<std::string> Strings(std::initializer_list<const char*> texts) {
+    return {texts.begin(), texts.end()};
 }
 
 TEST(HeadlinesTest, FrontPageReadsItsGroupsAndShowsAtOnceWithoutPictures) {
     FeedFixture fx("groups");
-    ASSERT_TRUE(fx.Started());
     fx.WriteFeed(kFrontPage, R"(<?xml version="1.0" encoding="UTF-8"?>
 <root>
   <article Title="Suelto" PubTime="00:01"/>
@@ -65,26 +33,23 @@ TEST(HeadlinesTest, FrontPageReadsItsGroupsAndShowsAtOnceWithoutPictures) {
   <group Title=""><article Title="Sin grupo" PubTime="99:99"/></group>
   <group Title="PORTADA"><article Title="Mayúsculas" PubTime="11:00"/></group>
 </root>)");
-    ProgramRun run =
-        ProgramRun::Start(fx.Home(), fx.Server().BaseUrl(), "wait\ndump\noption\ndump\nquit\n");
+    ProgramRun run = ProgramRun::Start(fx.Home(), fx.Url(), "wait\ndump\noption\ndump\nquit\n");
     ASSERT_EQ(run.exitCode, 0) << run.stdErr;
     ASSERT_EQ(run.dumps.size(), 2u);
-    const std::string& shown = run.dumps[0];
-    EXPECT_TRUE(ListShown(shown));
-    EXPECT_EQ(Loading(shown), "<absent>");
-    EXPECT_EQ(RowTexts(shown, 101),
-              (std::vector<std::string>{"¿Qué pasó en Peñón?", "Sin grupo", "Mayúsculas"}));
+    const Snapshot& shown = run.dumps[0];
+    EXPECT_FALSE(shown.List().is_null());
+    EXPECT_EQ(shown.Label("LabelCargando"), std::nullopt);
+    EXPECT_EQ(shown.Texts(101), Strings({"¿Qué pasó en Peñón?", "Sin grupo", "Mayúsculas"}));
     // The untitled group's time is not shown, whatever its attribute says.
-    EXPECT_EQ(RowTexts(shown, 102), (std::vector<std::string>{"10:00", "", "11:00"}));
-    EXPECT_EQ(RowTexts(shown, 103)[0], "¡Sí, señor!");
-    EXPECT_EQ(Count(shown, "\"id\":105"), 0);
-    EXPECT_FALSE(MenuOpen(shown));
-    EXPECT_TRUE(MenuOpen(run.dumps[1]));
+    EXPECT_EQ(shown.Texts(102), Strings({"10:00", "", "11:00"}));
+    EXPECT_EQ(shown.Texts(103).at(0), "¡Sí, señor!");
+    EXPECT_EQ(shown.Elements(105).size(), 0u);
+    EXPECT_EQ(shown.Menu(), "closed");
+    EXPECT_EQ(run.dumps[1].Menu(), "shown");
 }
 
 TEST(HeadlinesTest, ListWaitsForTheLastThumbnailEvenWhenAllFail) {
     FeedFixture fx("thumbs");
-    ASSERT_TRUE(fx.Started());
     fx.WriteFeed("img/texto.jpg", "no es una foto");
     fx.WriteFeed(kFrontPage, R"(<root><group Title="Portada">
       <article Title="uno" ImgUrl="{{FEED_SERVER}}/img/texto.jpg"/>
@@ -95,55 +60,26 @@ TEST(HeadlinesTest, ListWaitsForTheLastThumbnailEvenWhenAllFail) {
     slow.delayMs = 2500;
     slow.status = 404;
     fx.Server().SetRule("/img/lenta.jpg", slow);
-    // The slow picture is still out after a second: the menu stays closed.
-    ProgramRun run =
-        ProgramRun::Start(fx.Home(), fx.Server().BaseUrl(),
-                          "sleep 1000\noption\ndump\nwait\ndump\noption\ndump\nquit\n");
+    // While the slow picture is out the list stays hidden and the menu closed.
+    const ProgramRun run =
+        ProgramRun::Start(fx.Home(), fx.Url(),
+                          {{[&] { return fx.Server().RequestCount("/img/lenta.jpg") > 0; },
+                            "option\ndump\nwait\ndump\noption\ndump\nquit\n"}});
     ASSERT_EQ(run.exitCode, 0) << run.stdErr;
     ASSERT_EQ(run.dumps.size(), 3u);
     EXPECT_EQ(fx.Server().RequestCount("/mobile/2notashome.xml"), 1);
-    EXPECT_FALSE(ListShown(run.dumps[0]));
-    EXPECT_EQ(Loading(run.dumps[0]), "Cargando...");
-    EXPECT_FALSE(MenuOpen(run.dumps[0]));
-    EXPECT_TRUE(ListShown(run.dumps[1]));
-    EXPECT_EQ(RowTexts(run.dumps[1], 101).size(), 4u);
-    EXPECT_EQ(Count(run.dumps[1], "\"id\":105"), 3);
-    EXPECT_EQ(Count(run.dumps[1], "\"id\":105,\"kind\":\"empty\""), 3);
-    EXPECT_TRUE(MenuOpen(run.dumps[2]));
-}
-
-TEST(HeadlinesTest, MenuOpensAfterErrorAndSendsTheEventOfEachItem) {
-    FeedFixture fx("menu");
-    ASSERT_TRUE(fx.Started());
-    // No feed at all: every screen ends on "Error", which lets the menu open.
-    const char* script = "wait\ndump\n"
-                         "option\nchoose Mas...\nchoose Destinos\nwait\ndump\n"
-                         "option\nchoose Mas...\nchoose Letras + Artes\nwait\ndump\n"
-                         "option\nchoose Mas...\nchoose Fotogaleria\nwait\ndump\n"
-                         "option\nchoose Mas...\nchoose Minuto x Minuto\nwait\ndump\n"
-                         "option\nchoose EdoMex\nwait\ndump\n"
-                         "option\nchoose Primera\nwait\ndump\n"
-                         "option\nchoose Salir\nwait\ndump\n";
-    ProgramRun run = ProgramRun::Start(fx.Home(), fx.Server().BaseUrl(), script);
-    ASSERT_EQ(run.exitCode, 0) << run.stdErr;
-    ASSERT_EQ(run.dumps.size(), 7u) << "Salir ends the program before the last dump";
-    EXPECT_EQ(Loading(run.dumps[0]), "Error");
-    EXPECT_EQ(Header(run.dumps[1]), "DESTINOS");
-    EXPECT_EQ(Header(run.dumps[2]), "LETRAS + ARTES");
-    EXPECT_EQ(Header(run.dumps[3]), "FOTOGALERIA");
-    EXPECT_EQ(FormName(run.dumps[3]), "IDF_FORM_SECCION");
-    EXPECT_EQ(Header(run.dumps[4]), "MxM");
-    EXPECT_EQ(Header(run.dumps[5]), "ESTADO DE MEXICO");
-    EXPECT_EQ(FormName(run.dumps[6]), "IDF_FORM_PORTADA");
-    EXPECT_EQ(fx.Server().RequestCount("/mobile/destinos.xml"), 1);
-    EXPECT_EQ(fx.Server().RequestCount("/mobile/cultura.xml"), 1);
-    EXPECT_EQ(fx.Server().RequestCount("/mobile/fg.xml"), 1);
-    EXPECT_EQ(fx.Server().RequestCount("/mobile/2notashome.xml"), 2);
+    EXPECT_TRUE(run.dumps[0].List().is_null());
+    EXPECT_EQ(run.dumps[0].Label("LabelCargando"), "Cargando...");
+    EXPECT_EQ(run.dumps[0].Menu(), "closed");
+    EXPECT_FALSE(run.dumps[1].List().is_null());
+    EXPECT_EQ(run.dumps[1].Texts(101).size(), 4u);
+    EXPECT_EQ(run.dumps[1].Elements(105).size(), 3u);
+    EXPECT_EQ(run.dumps[1].Elements(105, "empty").size(), 3u);
+    EXPECT_EQ(run.dumps[2].Menu(), "shown");
 }
 
 TEST(HeadlinesTest, SectionRowsOpenGalleriesArticlesOrSayTheyCannot) {
     FeedFixture fx("sections");
-    ASSERT_TRUE(fx.Started());
     fx.WriteFeed(kFrontPage, "<root/>");
     fx.WriteFeed("mobile/mexico.xml",
                  R"(<root><group Title=""><article Title="envuelto"/></group></root>)");
@@ -160,50 +96,102 @@ TEST(HeadlinesTest, SectionRowsOpenGalleriesArticlesOrSayTheyCannot) {
                          "event 102\nwait\ndump\n"
                          "event 108\nwait\nselect 0\ndump\nok\nwait\ndump\n"
                          "event 119\nwait\nselect 0\nwait\ndump\nquit\n";
-    ProgramRun run = ProgramRun::Start(fx.Home(), fx.Server().BaseUrl(), script);
+    ProgramRun run = ProgramRun::Start(fx.Home(), fx.Url(), script);
     ASSERT_EQ(run.exitCode, 0) << run.stdErr;
     ASSERT_EQ(run.dumps.size(), 5u);
-    EXPECT_TRUE(ListShown(run.dumps[0]));
-    EXPECT_TRUE(RowTexts(run.dumps[0], 101).empty());
-    EXPECT_EQ(Loading(run.dumps[0]), "<absent>");
-    EXPECT_EQ(RowTexts(run.dumps[1], 101), (std::vector<std::string>{"Año España"}));
-    EXPECT_EQ(JsonText(run.dumps[2], "text", "\"messageBox\":"),
-              "Lo sentimos, esta nota no esta disponible por el momento.");
-    EXPECT_EQ(JsonText(run.dumps[2], "title", "\"messageBox\":"), "TestHttpGet");
-    EXPECT_EQ(Header(run.dumps[3]), "DEPORTES");
-    EXPECT_EQ(JsonText(run.dumps[3], "messageBox"), "null");
-    EXPECT_EQ(RowTexts(run.dumps[3], 102)[0], "1:00");
+    EXPECT_FALSE(run.dumps[0].List().is_null());
+    EXPECT_TRUE(run.dumps[0].Texts(101).empty());
+    EXPECT_EQ(run.dumps[0].Label("LabelCargando"), std::nullopt);
+    EXPECT_EQ(run.dumps[1].Texts(101), Strings({"Año España"}));
+    EXPECT_EQ(run.dumps[2].BoxText(), "Lo sentimos, esta nota no esta disponible por el momento.");
+    EXPECT_EQ(run.dumps[2].BoxTitle(), "TestHttpGet");
+    EXPECT_EQ(run.dumps[3].Label("LabelSeccion"), "DEPORTES");
+    EXPECT_EQ(run.dumps[3].BoxText(), std::nullopt);
+    EXPECT_EQ(run.dumps[3].Texts(102).at(0), "1:00");
     EXPECT_EQ(fx.Server().RequestCount("/nota1.xml"), 0);
-    EXPECT_EQ(FormName(run.dumps[4]), "IDF_FORM_FOTOGALERIA");
+    EXPECT_EQ(run.dumps[4].Form(), "IDF_FORM_FOTOGALERIA");
     EXPECT_EQ(fx.Server().RequestCount("/galeria1.xml"), 1);
 }
 
-TEST(HeadlinesTest, EverySampleScreenShowsItsHeadlinesWithThumbnails) {
-    FeedFixture fx("sample");
-    ASSERT_TRUE(fx.Started());
-    const std::vector<std::string> mainItems = {
-        "Mexico", "Mundo", "Estados", "DF", "EdoMex", "Vialidad", "Cartera", "Deportes", "Showbis"};
-    const std::vector<std::string> moreItems = {
-        "Fotogaleria", "Minuto x Minuto", "Estilos",  "Tecno",    "Letras + Artes",
-        "Autopistas",  "Ciencia",         "Destinos", "Sociedad", "Opinion"};
+// Every screen of the catalogue, opened from the menu on the program's own
+// sample edition, shows its title and its own feed's headlines with their
+// thumbnails, and keeps that feed in its cache file; "Primera" leads back
+// to the front page and "Salir" ends the program.
+TEST(HeadlinesTest, EveryCatalogueScreenShowsItsTitleAndHeadlines) {
+    struct Screen {
+        const char* choose; // the menu path
+        const char* title;
+        const char* feed;
+        const char* cache;
+    };
+    const Screen screens[] = {
+        {"Mexico", "MEXICO", "/mobile/mexico.xml", "mexico.xml"},
+        {"Mundo", "MUNDO", "/mobile/mundo.xml", "mundo.xml"},
+        {"Estados", "ESTADOS", "/mobile/estados.xml", "estados.xml"},
+        {"DF", "DF", "/mobile/df.xml", "df.xml"},
+        {"EdoMex", "ESTADO DE MEXICO", "/mobile/edomex.xml", "edomex.xml"},
+        {"Vialidad", "VIALIDAD", "/mobile/notas/vialidad.xml", "vialidad.xml"},
+        {"Cartera", "CARTERA", "/mobile/finanzas.xml", "finanzas.xml"},
+        {"Deportes", "DEPORTES", "/mobile/deportes.xml", "deportes.xml"},
+        {"Showbis", "SHOWBIS", "/mobile/espectaculos.xml", "espectaculos.xml"},
+        {"Mas...\nchoose Fotogaleria", "FOTOGALERIA", "/mobile/fg.xml", "fotogaleria.xml"},
+        {"Mas...\nchoose Minuto x Minuto", "MxM", "/mobile/pregoneromxm.xml", "mxm.xml"},
+        {"Mas...\nchoose Estilos", "ESTILOS", "/mobile/estilos.xml", "estilos.xml"},
+        {"Mas...\nchoose Tecno", "TECNO", "/mobile/computo.xml", "computo.xml"},
+        {"Mas...\nchoose Letras + Artes", "LETRAS + ARTES", "/mobile/cultura.xml", "cultura.xml"},
+        {"Mas...\nchoose Autopistas", "AUTOPISTAS", "/mobile/autopistas.xml", "autopistas.xml"},
+        {"Mas...\nchoose Ciencia", "CIENCIA", "/mobile/ciencia.xml", "ciencia.xml"},
+        {"Mas...\nchoose Destinos", "DESTINOS", "/mobile/destinos.xml", "destinos.xml"},
+        {"Mas...\nchoose Sociedad", "SOCIEDAD", "/mobile/sociedad.xml", "sociedad.xml"},
+        {"Mas...\nchoose Opinion", "OPINION", "/mobile/editorial.xml", "opinion.xml"},
+    };
+    FeedFixture fx("catalogue");
     std::string script = "wait 30\ndump\n";
-    for (const auto& item : mainItems) {
-        script += "option\nchoose " + item + "\nwait 30\ndump\n";
+    for (const Screen& screen : screens) {
+        script += std::string("option\nchoose ") + screen.choose + "\nwait 30\ndump\n";
     }
-    for (const auto& item : moreItems) {
-        script += "option\nchoose Mas...\nchoose " + item + "\nwait 30\ndump\n";
-    }
-    script += "quit\n";
-    // No feed server given: the program serves its own sample edition.
-    ProgramRun run = ProgramRun::Start(fx.Home(), "", script, 300);
+    script += "option\nchoose Primera\nwait 30\ndump\noption\nchoose Salir\nwait 30\ndump\n";
+    // No feed server given: the program writes and serves its own sample edition.
+    const ProgramRun run = ProgramRun::Start(fx.Home(), "", script,
+                                             {.timeoutSeconds = 300, .launcher = {}, .args = {}});
     ASSERT_EQ(run.exitCode, 0) << run.stdErr;
-    ASSERT_EQ(run.dumps.size(), 20u);
+    ASSERT_EQ(run.dumps.size(), std::size(screens) + 2) << "Salir ends before the last dump";
+    EXPECT_TRUE(fx.HomeHas("sample/.stamp"));
+    const std::string front = fx.ReadHome("Res/2notashome.xml");
+    EXPECT_NE(front.find("<root"), std::string::npos);
+    EXPECT_EQ(front.find("{{FEED_SERVER}}"), std::string::npos);
     for (std::size_t i = 0; i < run.dumps.size(); ++i) {
-        const std::string& dump = run.dumps[i];
-        EXPECT_TRUE(ListShown(dump)) << i;
-        EXPECT_FALSE(RowTexts(dump, 101).empty()) << i;
-        EXPECT_GT(Count(dump, "\"bitmap\":{\"width\":176,\"height\":176"), 0) << i;
-        EXPECT_EQ(Count(dump, "\"kind\":\"empty\""), 0) << i;
+        const Snapshot& dump = run.dumps[i];
+        SCOPED_TRACE(i == 0 ? "PRIMERA" : i <= std::size(screens) ? screens[i - 1].title : "back");
+        EXPECT_FALSE(dump.Texts(101).empty());
+        EXPECT_FALSE(dump.Elements(-1, "bitmap").empty());
+        for (const auto& picture : dump.Elements(-1, "bitmap")) {
+            EXPECT_EQ(picture["bitmap"]["width"], 176);
+            EXPECT_EQ(picture["bitmap"]["height"], 176);
+        }
+        EXPECT_TRUE(dump.Elements(-1, "empty").empty());
+        if (i == 0 || i > std::size(screens)) {
+            EXPECT_EQ(dump.Form(), "IDF_FORM_PORTADA");
+            EXPECT_EQ(dump.Label("LabelPortada"), "PRIMERA");
+            continue;
+        }
+        const Screen& screen = screens[i - 1];
+        EXPECT_EQ(dump.Form(), "IDF_FORM_SECCION");
+        EXPECT_EQ(dump.Label("LabelSeccion"), screen.title);
+        EXPECT_TRUE(fx.HomeHas(std::string("Res/") + screen.cache)) << screen.cache;
+        // The headlines are those of the section's own feed: each is about one
+        // of the topics the sample edition gives that feed.
+        const auto& sections = feeds::SampleSections();
+        const auto section = std::find_if(sections.begin(), sections.end(),
+                                          [&](const auto& s) { return s.path == screen.feed; });
+        ASSERT_NE(section, sections.end()) << screen.feed;
+        for (const std::string& headline : dump.Texts(101)) {
+            EXPECT_TRUE(std::any_of(section->topics.begin(), section->topics.end(),
+                                    [&](const std::string& topic) {
+                                        return headline.find(topic) != std::string::npos;
+                                    }))
+                << headline << " is not about a topic of " << screen.feed;
+        }
     }
 }
 

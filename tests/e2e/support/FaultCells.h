@@ -35,7 +35,6 @@ public:
     FaultCells(const FaultCells&) = delete;
     FaultCells& operator=(const FaultCells&) = delete;
 
-    bool Ready() const { return fixture_.Started(); }
     FeedFixture& Fixture() { return fixture_; }
 
     // `detail`: the picture extension, or for PictureUrl the URL itself.

@@ -6,6 +6,10 @@
 #include <fstream>
 #include <iterator>
 
+#include <gtest/gtest.h>
+
+#include "feedserver/SampleEdition.h"
+
 namespace pregonero::e2e {
 
 namespace fs = std::filesystem;
@@ -18,7 +22,7 @@ FeedFixture::FeedFixture(const std::string& name) {
     fs::remove_all(root_);
     fs::create_directories(root_ / "feeds");
     fs::create_directories(root_ / "home");
-    started_ = server_.Start((root_ / "feeds").string());
+    EXPECT_TRUE(server_.Start((root_ / "feeds").string())) << "the feed server did not start";
 }
 
 FeedFixture::~FeedFixture() {
@@ -33,6 +37,20 @@ void FeedFixture::WriteFeed(const std::string& path, const std::string& body) {
     std::ofstream(file, std::ios::binary) << body;
 }
 
+void FeedFixture::WritePicture(const std::string& path, feeds::PictureMaker::Format format,
+                               int seed) {
+    WriteFeed(path, "");
+    std::string error;
+    EXPECT_TRUE(feeds::PictureMaker::Write((root_ / "feeds" / path).string(), format, 320, 240,
+                                           static_cast<std::uint64_t>(seed), &error))
+        << error;
+}
+
+void FeedFixture::WriteSampleEdition() {
+    std::string error;
+    EXPECT_TRUE(feeds::WriteSampleEdition((root_ / "feeds").string(), &error)) << error;
+}
+
 std::string FeedFixture::ReadHome(const std::string& path) const {
     std::ifstream in(root_ / "home" / path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -40,30 +58,6 @@ std::string FeedFixture::ReadHome(const std::string& path) const {
 
 bool FeedFixture::HomeHas(const std::string& path) const {
     return fs::exists(root_ / "home" / path);
-}
-
-std::string JsonText(const std::string& json, const std::string& key, const std::string& after) {
-    std::size_t from = after.empty() ? 0 : json.find(after);
-    if (from == std::string::npos) {
-        return "<absent>";
-    }
-    const std::string marker = "\"" + key + "\":";
-    const std::size_t at = json.find(marker, from);
-    if (at == std::string::npos) {
-        return "<absent>";
-    }
-    std::size_t i = at + marker.size();
-    if (json.compare(i, 4, "null") == 0) {
-        return "null";
-    }
-    std::string value;
-    for (++i; i < json.size() && json[i] != '"'; ++i) {
-        if (json[i] == '\\' && i + 1 < json.size()) {
-            ++i;
-        }
-        value += json[i];
-    }
-    return value;
 }
 
 } // namespace pregonero::e2e

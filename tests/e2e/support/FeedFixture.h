@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "feedserver/PictureMaker.h"
 #include "feedserver/faults/FaultyFeedServer.h"
 
 namespace pregonero::e2e {
@@ -17,20 +18,20 @@ public:
     FeedFixture& operator=(const FeedFixture&) = delete;
 
     void WriteFeed(const std::string& path, const std::string& body);
+    // A made-up 320 × 240 photo; `seed` picks which.
+    void WritePicture(const std::string& path, feeds::PictureMaker::Format format, int seed = 7);
+    // The bundled sample edition, as the program writes it for itself.
+    void WriteSampleEdition();
     std::string ReadHome(const std::string& path) const;
     bool HomeHas(const std::string& path) const;
+    std::filesystem::path Root() const { return root_; }
     std::string Home() const { return (root_ / "home").string(); }
     feeds::FaultyFeedServer& Server() { return server_; }
-    bool Started() const { return started_; }
+    std::string Url() const { return server_.BaseUrl(); }
 
 private:
     std::filesystem::path root_;
     feeds::FaultyFeedServer server_;
-    bool started_ = false;
 };
-
-// The value of the first `"key":"…"` string after `after` in a dump line.
-std::string JsonText(const std::string& json, const std::string& key,
-                     const std::string& after = "");
 
 } // namespace pregonero::e2e
