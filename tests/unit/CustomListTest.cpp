@@ -32,15 +32,6 @@ public:
     CustomListItemStatus lastStatus = CUSTOM_LIST_ITEM_STATUS_NORMAL;
 };
 
-class CountedItem : public CustomListItem {
-public:
-    explicit CountedItem(int* destroyed) : destroyed_(destroyed) {}
-    ~CountedItem() override { ++*destroyed_; }
-
-private:
-    int* destroyed_;
-};
-
 // A row `height` high whose one custom element reaches `reach` pixels down.
 CustomListItem* MakeRow(int height, const ICustomListElement* element = nullptr, int reach = 0) {
     auto* item = new CustomListItem();
@@ -89,40 +80,6 @@ std::uint32_t PixelAt(const pregonero::runtime::Framebuffer& fb, int x, int y) {
 }
 
 } // namespace
-
-TEST(CustomListTest, OwnsItsRowsAndFindsThemByPosition) {
-    int destroyed = 0;
-    {
-        CustomList list;
-        list.Construct(Rectangle(0, 0, 480, 400), CUSTOM_LIST_STYLE_NORMAL, true);
-        std::vector<CountedItem*> rows;
-        for (int i = 0; i < 3; ++i) {
-            rows.push_back(new CountedItem(&destroyed));
-            rows.back()->Construct(100 + i);
-            EXPECT_EQ(E_SUCCESS, list.AddItem(*rows.back(), 10 + i));
-        }
-        // A row never constructed, or already owned, is refused.
-        CountedItem bare(&destroyed);
-        EXPECT_EQ(E_INVALID_ARG, list.AddItem(bare, 99));
-        EXPECT_EQ(E_INVALID_ARG, list.AddItem(*rows[0], 99));
-        EXPECT_EQ(rows[1], list.GetItemAt(1));
-        EXPECT_EQ(12, list.GetItemIdAt(2));
-        EXPECT_EQ(nullptr, list.GetItemAt(3));
-        EXPECT_EQ(nullptr, list.GetItemAt(-1));
-        EXPECT_EQ(303, list.GetContentHeight());
-
-        list.RemoveAllItems();
-        EXPECT_EQ(3, destroyed);
-        EXPECT_EQ(0, list.GetItemCount());
-        EXPECT_EQ(0, list.GetContentHeight());
-        EXPECT_EQ(-1, list.GetFocusedIndex());
-        auto* last = new CountedItem(&destroyed);
-        last->Construct(50);
-        list.AddItem(*last, 1);
-        destroyed = 0;
-    } // the list destroys the row it still holds, and `bare`
-    EXPECT_EQ(2, destroyed);
-}
 
 TEST(CustomListTest, SelectionReachesListenersOnceAndStopsWhenAHandlerDestroysTheList) {
     auto list = MakeList(400, 4, 100);

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 
 using Osp::Graphics::Canvas;
 using Osp::Graphics::Color;
@@ -50,36 +49,6 @@ TEST(ElementBackgroundTest, FillsItsColourWhateverTheRowState) {
     EXPECT_EQ(0x000000u, PixelAt(fb, 15, 95)); // relative to the canvas origin
     EXPECT_EQ(E_INVALID_ARG,
               fill.DrawElement(canvas, Rectangle(0, 0, -1, 5), CUSTOM_LIST_ITEM_STATUS_NORMAL));
-}
-
-TEST(ElementBackgroundTest, ClassSlotsFollowTheMostRecentLiveRow) {
-    ExpectNoRowsLeft<Articulo>();
-    {
-        // A negative body length makes the height 0: the base Construct fails.
-        Articulo failed;
-        EXPECT_EQ(E_INVALID_ARG, failed.Construct("T", "", "", "", "", "", "", "", 480, -189));
-        EXPECT_EQ(1, Articulo::instances); // counted until destroyed
-        EXPECT_EQ(nullptr, Articulo::__pItemFormat);
-        EXPECT_TRUE(failed.title.IsEmpty()); // nothing copied
-    }
-    ExpectNoRowsLeft<Articulo>();
-
-    Articulo neverConstructed; // not counted, so destroying it must not uncount others
-    auto first = std::make_unique<Articulo>();
-    first->Construct("T", "", "", "", "", "", "", "", 480, 10);
-    auto* firstFormat = Articulo::__pItemFormat;
-    ASSERT_NE(nullptr, firstFormat);
-    auto second = std::make_unique<Articulo>();
-    second->Construct("T", "", "", "", "http://p", "", "", "", 480, 10);
-    EXPECT_EQ(2, Articulo::instances);
-    EXPECT_NE(firstFormat, Articulo::__pItemFormat);
-    EXPECT_NE(nullptr, Articulo::__pItemFormat->Find(105));
-    first.reset(); // an older row: the slots keep the newest row's pair
-    EXPECT_EQ(1, Articulo::instances);
-    EXPECT_NE(nullptr, Articulo::__pItemFormat);
-    EXPECT_NE(nullptr, Articulo::background);
-    second.reset(); // the last one: both slots cleared
-    ExpectNoRowsLeft<Articulo>();
 }
 
 TEST(ElementBackgroundTest, ThousandsOfRowsOfEveryClassLeaveNothingBehind) {

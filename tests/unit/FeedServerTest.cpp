@@ -35,15 +35,13 @@ size_t Append(char* data, size_t size, size_t count, void* target) {
 
 // One GET, on `curl` if given so keep-alive can be observed. Every transfer
 // is bounded so a misbehaving server fails the test, not hangs it.
-Fetch Get(const std::string& url, CURL* curl = nullptr, long timeoutMs = 10000,
-          bool decodeChunks = true) {
+Fetch Get(const std::string& url, CURL* curl = nullptr, long timeoutMs = 10000) {
     Curl own(curl ? nullptr : curl_easy_init(), curl_easy_cleanup);
     curl = curl ? curl : own.get();
     Fetch fetch;
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
-    curl_easy_setopt(curl, CURLOPT_HTTP_TRANSFER_DECODING, decodeChunks ? 1L : 0L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &fetch.body);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Append);
@@ -160,33 +158,15 @@ TEST_F(FeedServerTest, DelayAndStallHoldTheResponseBackUntilStop) {
     server_.Stop(); // must not wait out the minute-long stall
 }
 
-TEST_F(FeedServerTest, ChunkedPiecesArriveWholeInTheSizeAskedFor) {
+// A plain drop and a length too long are driven through the program by the
+// fault matrix; these are the combinations it does not make.
+TEST_F(FeedServerTest, ChunksDropsAndWrongContentLengthsTruncateOrCloseTheConnection) {
     Rule("/img/photo.jpg", {.chunkSize = 7});
-    Fetch whole = Get(Url("/img/photo.jpg"));
-    EXPECT_EQ(whole.code, CURLE_OK);
-    EXPECT_EQ(whole.body, kPhoto);
-
-    // On the wire: 142 chunks of "7\r\n" + 7 bytes + "\r\n", one of 6, then "0\r\n\r\n".
-    Fetch raw = Get(Url("/img/photo.jpg"), nullptr, 10000, false);
-    EXPECT_EQ(raw.body.size(), 142u * 12 + 11 + 5);
-    EXPECT_EQ(raw.body.substr(142 * 12, 3), "6\r\n");
-}
-
-TEST_F(FeedServerTest, DropsAndWrongContentLengthsTruncateOrCloseTheConnection) {
-    Rule("/img/photo.jpg", {.dropAfterBytes = 100});
-    Fetch plain = Get(Url("/img/photo.jpg"));
-    EXPECT_EQ(plain.code, CURLE_PARTIAL_FILE);
-    EXPECT_EQ(plain.body, kPhoto.substr(0, 100));
+    EXPECT_EQ(Get(Url("/img/photo.jpg")).body, kPhoto);
     Rule("/img/photo.jpg", {.chunkSize = 30, .dropAfterBytes = 100});
     Fetch chunked = Get(Url("/img/photo.jpg"));
     EXPECT_NE(chunked.code, CURLE_OK);
     EXPECT_EQ(chunked.body, kPhoto.substr(0, 100));
-
-    Rule("/img/photo.jpg", {.contentLengthDelta = 100});
-    Fetch shortBody = Get(Url("/img/photo.jpg"));
-    EXPECT_EQ(shortBody.code, CURLE_PARTIAL_FILE);
-    EXPECT_NE(shortBody.headers.find("Content-Length: 1100"), std::string::npos);
-    EXPECT_EQ(shortBody.body, kPhoto);
 
     Rule("/img/photo.jpg", {.contentLengthDelta = -100});
     Curl curl(curl_easy_init(), curl_easy_cleanup);

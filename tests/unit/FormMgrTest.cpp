@@ -1,6 +1,5 @@
 #include "app/Pregonero_Raviv_v101Entry.h"
 #include "nav/FormMgr.h"
-#include "screens/FormPortada.h"
 #include "screens/FormSeccion.h"
 #include "support/AppHarness.h"
 
@@ -37,31 +36,6 @@ template <typename T> T* Current() {
 }
 
 } // namespace
-
-TEST(FormMgrTest, StartsOnTheFrontPageAndIgnoresIdsOutsideTheCatalogue) {
-    TestRuntime rt;
-    bool ran = false;
-    RunApp([&](Osp::App::Application&) {
-        ran = true;
-        EXPECT_EQ(FormNames(), (std::vector<std::string>{"FormMgr", "IDF_FORM_PORTADA"}));
-        ASSERT_NE(Current<FormPortada>(), nullptr);
-        EXPECT_EQ(Manager().currentForm, CurrentFrame().GetCurrentForm());
-        EXPECT_EQ(Current<FormPortada>()->app, Osp::App::Application::GetInstance());
-        // The front page is current, so a second start is refused.
-        EXPECT_FALSE(Manager().SetStarterForm(105, nullptr));
-
-        int removed = 0;
-        CurrentFrame().SetFormRemovalObserver([&](const Form&) { ++removed; });
-        for (long id : {99L, 122L, -1L, 0L, 1000L}) {
-            Send(rt, id);
-        }
-        EXPECT_EQ(removed, 0);
-        EXPECT_EQ(Manager().currentFormId, 100);
-        EXPECT_EQ(FormNames(), (std::vector<std::string>{"FormMgr", "IDF_FORM_PORTADA"}));
-        CurrentFrame().SetFormRemovalObserver(nullptr);
-    });
-    EXPECT_TRUE(ran);
-}
 
 TEST(FormMgrTest, SwitchMakesTheNewScreenCurrentBeforeRemovingTheOldOne) {
     TestRuntime rt;

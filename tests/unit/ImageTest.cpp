@@ -70,14 +70,13 @@ protected:
 TEST_F(ImageTest, RefusalsAreSynchronousAndNeverCallBack) {
     Delivery d;
     Listener listener(d);
-    for (const wchar_t* bad : {L"ftp://127.0.0.1/photo.jpg", L"file:///etc/passwd", L""}) {
-        Uri uri;
-        uri.SetUri(bad);
-        EXPECT_EQ(Decode(uri, BITMAP_PIXEL_FORMAT_ARGB8888, 176, &listener), E_INVALID_ARG);
-    }
+    // Which URLs and sizes are refused is the decode service's; here, that
+    // Image refuses at once, and what only it checks.
+    Uri ftp;
+    ftp.SetUri(L"ftp://127.0.0.1/photo.jpg");
+    EXPECT_EQ(Decode(ftp, BITMAP_PIXEL_FORMAT_ARGB8888, 176, &listener), E_INVALID_ARG);
     const Uri good = UriOf("/photo.jpg");
     EXPECT_EQ(Decode(good, BITMAP_PIXEL_FORMAT_ARGB8888, 0, &listener), E_INVALID_ARG);
-    EXPECT_EQ(Decode(good, BITMAP_PIXEL_FORMAT_ARGB8888, 176, &listener, 5000), E_INVALID_ARG);
     EXPECT_EQ(Decode(good, Osp::Graphics::BITMAP_PIXEL_FORMAT_MAX, 176, &listener), E_INVALID_ARG);
     EXPECT_EQ(Decode(good, BITMAP_PIXEL_FORMAT_ARGB8888, 176, nullptr), E_INVALID_ARG);
     rt_.Get().Settings().networkOn = false;

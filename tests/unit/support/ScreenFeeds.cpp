@@ -1,11 +1,7 @@
 #include "ScreenFeeds.h"
 
-#include "platform/base/JsonWriter.h"
-#include "platform/ui/CustomListItem.h"
 #include "tests/unit/TestPictures.h"
 
-#include <algorithm>
-#include <cctype>
 #include <fstream>
 #include <stdlib.h>
 
@@ -36,23 +32,11 @@ void ScreenFeeds::Write(const std::string& path, const std::string& body) {
 }
 
 void ScreenFeeds::WritePicture(const std::string& path) {
-    std::string lower = path;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const auto pixels = pregonero::test::PatternRgba(64, 48);
-    const bool png = lower.size() >= 3 && lower.compare(lower.size() - 3, 3, "png") == 0;
-    Write(path, png ? pregonero::test::EncodePng(pixels, 64, 48)
-                    : pregonero::test::EncodeJpeg(pixels, 64, 48));
+    Write(path, pregonero::test::EncodeJpeg(pregonero::test::PatternRgba(64, 48), 64, 48));
 }
 
 std::string ScreenFeeds::Url(const std::string& path) const {
     return server_.BaseUrl() + "/" + path;
-}
-
-std::string DescribeRow(const Osp::Ui::Controls::CustomListItem& row) {
-    pregonero::text::JsonWriter json;
-    row.DescribeElements(json);
-    return json.Text();
 }
 
 } // namespace testing_support

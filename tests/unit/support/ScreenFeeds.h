@@ -1,7 +1,6 @@
 #pragma once
 
 #include "feedserver/faults/FaultyFeedServer.h"
-#include "platform/ui/CustomListItem.h"
 
 #include <filesystem>
 #include <string>
@@ -19,7 +18,7 @@ public:
 
     bool Started() const { return started_; }
     void Write(const std::string& path, const std::string& body);
-    // A small JPEG or PNG (by the path's ending, any case) at `path`.
+    // A small JPEG at `path`.
     void WritePicture(const std::string& path);
     std::string Url(const std::string& path) const;
     pregonero::feeds::FaultyFeedServer& Server() { return server_; }
@@ -29,8 +28,5 @@ private:
     pregonero::feeds::FaultyFeedServer server_;
     bool started_ = false;
 };
-
-// The row described as the snapshot does, for checks on its elements.
-std::string DescribeRow(const Osp::Ui::Controls::CustomListItem& row);
 
 } // namespace testing_support
