@@ -38,11 +38,7 @@ public:
     result Append(int value);
     result Append(const String& other);
     result Append(const wchar_t* wide);
-    bool StartsWith(const String& prefix, int startIndex) const;
     bool EndsWith(const String& suffix) const;
-    result IndexOf(const String& text, int startIndex, int& indexOf) const;
-    result SubString(int startIndex, int length, String& out) const;
-    result ToLowerCase(String& out) const;
 
     const char16_t* GetPointer() const { return text_.c_str(); }
 

@@ -35,7 +35,6 @@ public:
     CustomListItem* GetItemAt(int index);
     int GetItemIdAt(int index) const;
     void AddCustomItemEventListener(const Osp::Ui::ICustomItemEventListener& listener);
-    void RemoveCustomItemEventListener(const Osp::Ui::ICustomItemEventListener& listener);
 
     // The stand-in's own: focus and scrolling, in pixels from the list's top.
     int GetFocusedIndex() const { return focused_; }

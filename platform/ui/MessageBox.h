@@ -30,7 +30,6 @@ public:
                      MessageBoxStyle style, unsigned long timeout);
     result ShowAndWait(int& modalResult);
 
-    Osp::Base::String GetTitle() const { return title_; }
     Osp::Base::String GetText() const { return text_; }
 
     // The stand-in's own: the box on top, its OK button, painting.
