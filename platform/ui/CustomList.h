@@ -9,12 +9,7 @@
 
 namespace Osp::Ui::Controls {
 
-enum CustomListStyle {
-    CUSTOM_LIST_STYLE_NORMAL = 0,
-    CUSTOM_LIST_STYLE_RADIO,
-    CUSTOM_LIST_STYLE_MARK,
-    CUSTOM_LIST_STYLE_ONOFF
-};
+enum CustomListStyle { CUSTOM_LIST_STYLE_NORMAL = 0 };
 
 // A scrolling list of rows of any height. The list owns its rows; it draws
 // only the rows in view, each clipped to itself, over a highlight for the

@@ -9,15 +9,9 @@ namespace Osp::Ui::Controls {
 enum MessageBoxStyle {
     MSGBOX_STYLE_NONE = 0,
     MSGBOX_STYLE_OK = 1,
-    MSGBOX_STYLE_CANCEL = 2,
-    MSGBOX_STYLE_OKCANCEL = 3,
 };
 
-enum MessageBoxModalResult {
-    MSGBOX_RESULT_CLOSE = 0,
-    MSGBOX_RESULT_OK = 1,
-    MSGBOX_RESULT_CANCEL = 2
-};
+enum MessageBoxModalResult { MSGBOX_RESULT_CLOSE = 0, MSGBOX_RESULT_OK = 1 };
 
 // A modal box. ShowAndWait runs a nested loop that handles only input and
 // drawing; every other queued task waits until the box is closed.
