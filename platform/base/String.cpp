@@ -94,10 +94,6 @@ int String::GetHashCode() const {
     return static_cast<int>(std::hash<std::u16string>{}(text_));
 }
 
-int String::CompareTo(const String& other) const {
-    return text_.compare(other.text_);
-}
-
 result String::Replace(const String& original, const String& replacement) {
     if (original.text_.empty()) {
         return E_INVALID_ARG;
@@ -155,10 +151,7 @@ bool operator!=(const String& a, const String& b) {
     return !(a == b);
 }
 bool operator<(const String& a, const String& b) {
-    return a.CompareTo(b) < 0;
-}
-bool operator>(const String& a, const String& b) {
-    return a.CompareTo(b) > 0;
+    return a.Utf16() < b.Utf16();
 }
 
 String operator+(const String& a, const String& b) {

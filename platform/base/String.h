@@ -31,7 +31,6 @@ public:
     bool Equals(const String& other, bool caseSensitive) const;
     bool Equals(const Object& obj) const override;
     int GetHashCode() const override;
-    int CompareTo(const String& other) const;
 
     // Replaces every occurrence, scanning left to right without overlap.
     result Replace(const String& original, const String& replacement);
@@ -53,7 +52,6 @@ private:
 bool operator==(const String& a, const String& b);
 bool operator!=(const String& a, const String& b);
 bool operator<(const String& a, const String& b);
-bool operator>(const String& a, const String& b);
 String operator+(const String& a, const String& b);
 
 } // namespace Osp::Base
