@@ -109,9 +109,6 @@ result String::Replace(const String& original, const String& replacement) {
         out += replacement.text_;
         from = at + original.text_.size();
     }
-    if (from == 0) {
-        return E_SUCCESS; // nothing to replace
-    }
     out.append(text_, from, std::u16string::npos);
     text_ = std::move(out);
     return E_SUCCESS;
