@@ -4,7 +4,6 @@
 #include "platform/base/Object.h"
 
 #include <string>
-#include <string_view>
 
 namespace Osp::Base {
 

@@ -2,8 +2,6 @@
 
 #include "platform/ui/Control.h"
 
-#include <vector>
-
 namespace Osp::Ui::Controls {
 
 enum MessageBoxStyle {

@@ -3,7 +3,6 @@
 #include "platform/runtime/loop/TaskPoster.h"
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
