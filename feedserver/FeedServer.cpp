@@ -8,8 +8,6 @@
 
 #include <httplib.h>
 
-#include "feedserver/FeedResponder.h"
-
 namespace pregonero::feeds {
 
 namespace {
@@ -152,7 +150,7 @@ bool FeedServer::ReadServedFile(const std::string& path, std::string* body) cons
 
 void FeedServer::Handle(const httplib::Request& request, httplib::Response& response) {
     Record(request.path);
-    if (responder_ != nullptr && responder_->Respond(*this, request.path, response, shutdown_)) {
+    if (responder_ && responder_(request.path, response, shutdown_)) {
         return;
     }
     std::string body;

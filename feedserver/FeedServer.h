@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,12 +18,10 @@ struct Response;
 
 namespace pregonero::feeds {
 
-class FeedResponder;
-
 // Serves a directory as the newspaper's feed server on 127.0.0.1 over
 // HTTP/1.1 with keep-alive. In .xml files the token {{FEED_SERVER}} becomes
 // BaseUrl(), so feeds can point at articles and pictures on the same server.
-// A FeedResponder, if one is set, may answer any request its own way.
+// A responder, if one is set, may answer any request its own way.
 class FeedServer {
 public:
     static constexpr const char* kToken = "{{FEED_SERVER}}";
@@ -40,8 +39,14 @@ public:
     int Port() const { return port_; }
     std::string BaseUrl() const;
 
-    // Set before Start; the responder must outlive the server's run.
-    void SetResponder(FeedResponder* responder) { responder_ = responder; }
+    // Asked first about every request, on the server's worker threads, at the
+    // same time for different requests: writes the whole response for the
+    // path and returns true, or returns false and leaves the response to the
+    // server's plain answer. Its waits go through the signal, so that
+    // stopping the server cuts them short. Set before Start.
+    using Responder =
+        std::function<bool(const std::string& path, httplib::Response&, ShutdownSignal&)>;
+    void SetResponder(Responder responder) { responder_ = std::move(responder); }
 
     std::vector<std::string> RequestedPaths() const;
     int RequestCount(const std::string& path) const;
@@ -60,7 +65,7 @@ private:
     std::unique_ptr<httplib::Server> server_;
     std::thread listener_;
     ShutdownSignal shutdown_;
-    FeedResponder* responder_ = nullptr;
+    Responder responder_;
 
     mutable std::mutex mutex_; // guards requests_
     std::vector<std::string> requests_;

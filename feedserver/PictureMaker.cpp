@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
 #include <vector>
 
 #include <cairo.h>

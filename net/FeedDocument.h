@@ -5,7 +5,6 @@
 #include "platform/runtime/loop/UniqueHandle.h"
 
 #include <cstddef>
-#include <memory>
 
 struct _xmlDoc;
 struct _xmlNode;

@@ -7,7 +7,6 @@
 #include <libxml/parser.h>
 
 #include <fstream>
-#include <memory>
 #include <utility>
 
 namespace {

@@ -19,8 +19,6 @@ public:
     // A new loader with every field null, owned by the set.
     ImageLoader* Add();
     int GetCount() const { return static_cast<int>(loaders_.size()); }
-    // Loaders whose callback has not come in yet.
-    int PendingCount() const;
     void Clear();
 
 private:

@@ -67,9 +67,6 @@ public:
     const char* getFileName() const { return fileName; }
     long getReturnFormId() const { return returnFormId; }
 
-    int getCurrentPhoto() const { return currentPhoto; }
-    int getPhotoCount() const { return photoCount; }
-
     // The picture loader releases the screen through this one.
     bool backEnabled;
 

@@ -9,7 +9,8 @@
 namespace pregonero::feeds {
 
 FaultyFeedServer::FaultyFeedServer() {
-    SetResponder(this);
+    SetResponder([this](const std::string& path, httplib::Response& response,
+                        ShutdownSignal& shutdown) { return Respond(path, response, shutdown); });
 }
 
 FaultyFeedServer::~FaultyFeedServer() {
@@ -27,8 +28,8 @@ void FaultyFeedServer::ClearRules() {
     rules_.clear();
 }
 
-bool FaultyFeedServer::Respond(const FeedServer& server, const std::string& path,
-                               httplib::Response& response, ShutdownSignal& shutdown) {
+bool FaultyFeedServer::Respond(const std::string& path, httplib::Response& response,
+                               ShutdownSignal& shutdown) {
     FaultRule rule;
     {
         std::lock_guard lock(mutex_);
@@ -43,7 +44,7 @@ bool FaultyFeedServer::Respond(const FeedServer& server, const std::string& path
         return true;
     }
     std::string body;
-    const bool found = server.ReadServedFile(path, &body);
+    const bool found = ReadServedFile(path, &body);
     const int status = rule.status > 0 ? rule.status : (found ? 200 : 404);
     std::string type = ContentTypeFor(path);
     if (rule.gzipBombBytes > 0) {

@@ -4,7 +4,6 @@
 #include <mutex>
 #include <string>
 
-#include "feedserver/FeedResponder.h"
 #include "feedserver/FeedServer.h"
 #include "feedserver/faults/FaultRule.h"
 
@@ -14,17 +13,16 @@ namespace pregonero::feeds {
 // ignored): a request whose path has a rule is answered the way the rule
 // says; every other request is served as usual. Rules may change while the
 // server runs.
-class FaultyFeedServer : public FeedServer, private FeedResponder {
+class FaultyFeedServer : public FeedServer {
 public:
     FaultyFeedServer();
-    ~FaultyFeedServer() override;
+    ~FaultyFeedServer();
 
     void SetRule(const std::string& path, FaultRule rule);
     void ClearRules();
 
 private:
-    bool Respond(const FeedServer& server, const std::string& path, httplib::Response& response,
-                 ShutdownSignal& shutdown) override;
+    bool Respond(const std::string& path, httplib::Response& response, ShutdownSignal& shutdown);
 
     mutable std::mutex mutex_; // guards rules_
     std::map<std::string, FaultRule> rules_;

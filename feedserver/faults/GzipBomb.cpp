@@ -1,7 +1,6 @@
 #include "feedserver/faults/GzipBomb.h"
 
 #include <algorithm>
-#include <memory>
 
 #include <zlib.h>
 

@@ -1,7 +1,6 @@
 #include "feedserver/faults/HostilePictures.h"
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include <turbojpeg.h>

@@ -1,5 +1,4 @@
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 

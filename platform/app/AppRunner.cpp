@@ -1,7 +1,8 @@
 #include "platform/app/AppRunner.h"
 
+#include <memory>
+
 #include "platform/app/Application.h"
-#include "platform/app/LoopHooks.h"
 #include "platform/runtime/Runtime.h"
 
 namespace pregonero::platform {
@@ -9,8 +10,8 @@ namespace pregonero::platform {
 void AppRunner::RunWithHooks(Osp::App::Application& app, const std::function<bool()>& initialize,
                              std::function<void()> render, BetweenTasks betweenTasks) {
     auto& loop = runtime::Runtime::Get().Loop();
-    LoopHooks hooks(
-        loop, std::move(render),
+    loop.SetRenderHook(std::move(render));
+    loop.SetBetweenTasksHook(
         [&app, betweenTasks = std::move(betweenTasks)](runtime::LoopMode mode, int& waitMs) {
             if (TakeStopRequest()) {
                 app.Terminate();
@@ -18,6 +19,12 @@ void AppRunner::RunWithHooks(Osp::App::Application& app, const std::function<boo
             }
             return betweenTasks(mode, waitMs);
         });
+    // The hooks go with this run, however it ends.
+    auto remove = [](runtime::EventLoop* hooked) {
+        hooked->SetBetweenTasksHook(nullptr);
+        hooked->SetRenderHook(nullptr);
+    };
+    std::unique_ptr<runtime::EventLoop, decltype(remove)> hooks(&loop, remove);
     // Asked for before initialising, so that a message box the first screen
     // shows is drawn while it waits.
     loop.RequestRedraw();

@@ -46,13 +46,8 @@ void ByteBuffer::Flip() {
     position_ = 0;
 }
 
-void ByteBuffer::Clear() {
-    position_ = 0;
-    limit_ = GetCapacity();
-}
-
 result ByteBuffer::SetLimit(int limit) {
-    if (limit < 0 || limit > GetCapacity()) {
+    if (limit < 0 || limit > static_cast<int>(data_.size())) {
         return E_OUT_OF_RANGE;
     }
     limit_ = limit;

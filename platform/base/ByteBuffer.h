@@ -23,10 +23,8 @@ public:
     // Copies `length` bytes from `data + index` at the position and advances it.
     result SetArray(const byte* data, int index, int length);
     void Flip();
-    void Clear();
 
     const byte* GetPointer() const { return data_.data(); }
-    int GetCapacity() const { return static_cast<int>(data_.size()); }
     int GetLimit() const { return limit_; }
     int GetPosition() const { return position_; }
     int GetRemaining() const { return limit_ - position_; }

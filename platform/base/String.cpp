@@ -94,10 +94,6 @@ int String::GetHashCode() const {
     return static_cast<int>(std::hash<std::u16string>{}(text_));
 }
 
-int String::CompareTo(const String& other) const {
-    return text_.compare(other.text_);
-}
-
 result String::Replace(const String& original, const String& replacement) {
     if (original.text_.empty()) {
         return E_INVALID_ARG;
@@ -112,9 +108,6 @@ result String::Replace(const String& original, const String& replacement) {
         out.append(text_, from, at - from);
         out += replacement.text_;
         from = at + original.text_.size();
-    }
-    if (from == 0) {
-        return E_SUCCESS; // nothing to replace
     }
     out.append(text_, from, std::u16string::npos);
     text_ = std::move(out);
@@ -138,49 +131,10 @@ result String::Append(const wchar_t* wide) {
     return E_SUCCESS;
 }
 
-bool String::StartsWith(const String& prefix, int startIndex) const {
-    if (startIndex < 0 || static_cast<std::size_t>(startIndex) > text_.size()) {
-        return false;
-    }
-    return text_.compare(startIndex, prefix.text_.size(), prefix.text_) == 0 &&
-           text_.size() - startIndex >= prefix.text_.size();
-}
-
 bool String::EndsWith(const String& suffix) const {
     return text_.size() >= suffix.text_.size() &&
            text_.compare(text_.size() - suffix.text_.size(), suffix.text_.size(), suffix.text_) ==
                0;
-}
-
-result String::IndexOf(const String& text, int startIndex, int& indexOf) const {
-    if (startIndex < 0 || static_cast<std::size_t>(startIndex) > text_.size()) {
-        return E_OUT_OF_RANGE;
-    }
-    std::size_t at = text_.find(text.text_, startIndex);
-    if (at == std::u16string::npos) {
-        indexOf = -1;
-        return E_OBJ_NOT_FOUND;
-    }
-    indexOf = static_cast<int>(at);
-    return E_SUCCESS;
-}
-
-result String::SubString(int startIndex, int length, String& out) const {
-    if (startIndex < 0 || length < 0 ||
-        static_cast<std::size_t>(startIndex) + static_cast<std::size_t>(length) > text_.size()) {
-        return E_OUT_OF_RANGE;
-    }
-    out.text_ = text_.substr(startIndex, length);
-    return E_SUCCESS;
-}
-
-result String::ToLowerCase(String& out) const {
-    std::u16string lower(text_);
-    for (auto& c : lower) {
-        c = FoldCase(c);
-    }
-    out.text_ = std::move(lower);
-    return E_SUCCESS;
 }
 
 std::string String::ToUtf8() const {
@@ -194,10 +148,7 @@ bool operator!=(const String& a, const String& b) {
     return !(a == b);
 }
 bool operator<(const String& a, const String& b) {
-    return a.CompareTo(b) < 0;
-}
-bool operator>(const String& a, const String& b) {
-    return a.CompareTo(b) > 0;
+    return a.Utf16() < b.Utf16();
 }
 
 String operator+(const String& a, const String& b) {

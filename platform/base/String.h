@@ -4,7 +4,6 @@
 #include "platform/base/Object.h"
 
 #include <string>
-#include <string_view>
 
 namespace Osp::Base {
 
@@ -31,18 +30,13 @@ public:
     bool Equals(const String& other, bool caseSensitive) const;
     bool Equals(const Object& obj) const override;
     int GetHashCode() const override;
-    int CompareTo(const String& other) const;
 
     // Replaces every occurrence, scanning left to right without overlap.
     result Replace(const String& original, const String& replacement);
     result Append(int value);
     result Append(const String& other);
     result Append(const wchar_t* wide);
-    bool StartsWith(const String& prefix, int startIndex) const;
     bool EndsWith(const String& suffix) const;
-    result IndexOf(const String& text, int startIndex, int& indexOf) const;
-    result SubString(int startIndex, int length, String& out) const;
-    result ToLowerCase(String& out) const;
 
     const char16_t* GetPointer() const { return text_.c_str(); }
 
@@ -57,7 +51,6 @@ private:
 bool operator==(const String& a, const String& b);
 bool operator!=(const String& a, const String& b);
 bool operator<(const String& a, const String& b);
-bool operator>(const String& a, const String& b);
 String operator+(const String& a, const String& b);
 
 } // namespace Osp::Base

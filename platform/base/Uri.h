@@ -12,9 +12,6 @@ public:
     ~Uri() override;
     result SetUri(const String& text);
     String ToString() const { return text_; }
-    String GetScheme() const { return scheme_; }
-    String GetHost() const { return host_; }
-    bool IsAbsolute() const { return !scheme_.IsEmpty(); }
     // http or https with a host: the only URLs the reader fetches.
     bool IsHttp() const;
 

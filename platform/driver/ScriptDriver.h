@@ -18,7 +18,6 @@ public:
     // The loop's between-tasks hook; true when a command ran.
     bool Step(runtime::LoopMode mode, int& waitMs);
     bool Failed() const { return failed_; }
-    bool Finished() const { return finished_; }
 
 private:
     using Clock = std::chrono::steady_clock;

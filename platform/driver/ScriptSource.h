@@ -4,7 +4,6 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 
 namespace pregonero::platform {

@@ -21,14 +21,6 @@ result Canvas::FillRectangle(const Color& color, const Rectangle& rect) const {
     return E_SUCCESS;
 }
 
-result Canvas::DrawRectangle(const Color& color, const Rectangle& rect) const {
-    if (rect.width < 0 || rect.height < 0) {
-        return E_INVALID_ARG;
-    }
-    painter_.StrokeRect(ToScreen(rect), color.ToRgba(), 1);
-    return E_SUCCESS;
-}
-
 result Canvas::DrawText(const Rectangle& rect, const Osp::Base::String& text,
                         const pregonero::runtime::TextStyle& style) const {
     return DrawTextUtf8(rect, text.ToUtf8(), style);

@@ -17,7 +17,6 @@ public:
     ~Canvas() override;
 
     result FillRectangle(const Color& color, const Rectangle& rect) const;
-    result DrawRectangle(const Color& color, const Rectangle& rect) const;
 
     // The stand-in's own text and picture drawing, used by the controls.
     result DrawText(const Rectangle& rect, const Osp::Base::String& text,

@@ -6,12 +6,8 @@ const Color Color::COLOR_BLACK(0, 0, 0);
 const Color Color::COLOR_WHITE(255, 255, 255);
 const Color Color::COLOR_GREY(160, 160, 160);
 const Color Color::COLOR_RED(255, 0, 0);
-const Color Color::COLOR_GREEN(0, 255, 0);
 const Color Color::COLOR_BLUE(0, 0, 255);
 const Color Color::COLOR_YELLOW(255, 255, 0);
-const Color Color::COLOR_CYAN(0, 255, 255);
-const Color Color::COLOR_MAGENTA(255, 0, 255);
-const Color Color::COLOR_VIOLET(238, 130, 238);
 
 Color::Color() = default;
 Color::Color(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a)
@@ -19,13 +15,6 @@ Color::Color(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a)
 Color::Color(const Color& other) = default;
 Color& Color::operator=(const Color& other) = default;
 Color::~Color() = default;
-
-void Color::SetColorComponents(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a) {
-    r_ = r;
-    g_ = g;
-    b_ = b;
-    a_ = a;
-}
 
 bool Color::operator==(const Color& o) const {
     return r_ == o.r_ && g_ == o.g_ && b_ == o.b_ && a_ == o.a_;

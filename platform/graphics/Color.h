@@ -19,7 +19,6 @@ public:
     std::uint8_t GetGreen() const { return g_; }
     std::uint8_t GetBlue() const { return b_; }
     std::uint8_t GetAlpha() const { return a_; }
-    void SetColorComponents(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a);
     bool operator==(const Color& other) const;
     bool operator!=(const Color& other) const { return !(*this == other); }
     bool Equals(const Osp::Base::Object& obj) const override;
@@ -30,12 +29,8 @@ public:
     static const Color COLOR_WHITE;
     static const Color COLOR_GREY;
     static const Color COLOR_RED;
-    static const Color COLOR_GREEN;
     static const Color COLOR_BLUE;
     static const Color COLOR_YELLOW;
-    static const Color COLOR_CYAN;
-    static const Color COLOR_MAGENTA;
-    static const Color COLOR_VIOLET;
 
 private:
     std::uint8_t r_ = 0;

@@ -53,22 +53,11 @@ bool HasDotDotSegment(std::string_view path) {
 }
 
 bool ModeFlags(const std::string& mode, int& flags, bool& writable) {
-    if (mode == "r") {
-        flags = O_RDONLY;
-    } else if (mode == "r+") {
-        flags = O_RDWR;
-    } else if (mode == "w") {
-        flags = O_WRONLY | O_CREAT | O_TRUNC;
-    } else if (mode == "w+") {
-        flags = O_RDWR | O_CREAT | O_TRUNC;
-    } else if (mode == "a") {
-        flags = O_WRONLY | O_CREAT | O_APPEND;
-    } else if (mode == "a+") {
-        flags = O_RDWR | O_CREAT | O_APPEND;
-    } else {
+    if (mode != "r" && mode != "w") {
         return false;
     }
-    writable = mode != "r";
+    writable = mode == "w";
+    flags = writable ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY;
     return true;
 }
 

@@ -20,8 +20,8 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // openMode: "r", "r+", "w", "w+", "a" or "a+" as in C. "w" creates or
-    // truncates. With createParentDirectories, missing folders are made.
+    // openMode: "r" reads; "w" writes, creating or truncating; anything
+    // else is E_INVALID_ARG. With createParentDirectories, missing folders are made.
     result Construct(const Osp::Base::String& filePath, const Osp::Base::String& openMode,
                      bool createParentDirectories = false);
     // Writes the bytes between the buffer's position and limit.

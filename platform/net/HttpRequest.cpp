@@ -23,7 +23,6 @@ result HttpRequest::SetMethod(NetHttpMethod method) {
     if (method != NET_HTTP_METHOD_GET) {
         return E_INVALID_ARG;
     }
-    method_ = method;
     return E_SUCCESS;
 }
 

@@ -24,12 +24,10 @@ public:
 
     // Only GET is served; anything else is E_INVALID_ARG.
     result SetMethod(NetHttpMethod method);
-    NetHttpMethod GetMethod() const { return method_; }
 
 private:
     Osp::Base::String uri_;
     bool valid_ = false;
-    NetHttpMethod method_ = NET_HTTP_METHOD_GET;
 };
 
 } // namespace Osp::Net::Http

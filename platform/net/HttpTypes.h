@@ -4,13 +4,11 @@ namespace Osp::Net::Http {
 
 enum NetHttpSessionMode {
     NET_HTTP_SESSION_MODE_NORMAL = 0,
-    NET_HTTP_SESSION_MODE_PIPELINING = 1,
     NET_HTTP_SESSION_MODE_MULTIPLE_HOST = 2,
 };
 
 enum NetHttpCookieFlag {
     NET_HTTP_COOKIE_FLAG_NONE = 0,
-    NET_HTTP_COOKIE_FLAG_ALWAYS_AUTOMATIC = 1,
     NET_HTTP_COOKIE_FLAG_ALWAYS_MANUAL = 2,
 };
 
@@ -21,8 +19,6 @@ enum NetHttpMethod {
 enum NetHttpStatusCode : int {
     NET_HTTP_STATUS_UNDEFINED = 0,
     NET_HTTP_STATUS_OK = 200,
-    NET_HTTP_STATUS_NOT_FOUND = 404,
-    NET_HTTP_STATUS_INTERNAL_SERVER_ERROR = 500,
 };
 
 } // namespace Osp::Net::Http

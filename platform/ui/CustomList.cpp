@@ -75,10 +75,6 @@ void CustomList::AddCustomItemEventListener(const Osp::Ui::ICustomItemEventListe
     }
 }
 
-void CustomList::RemoveCustomItemEventListener(const Osp::Ui::ICustomItemEventListener& listener) {
-    std::erase(listeners_, &listener);
-}
-
 int CustomList::MaxScroll() const {
     return static_cast<int>(std::max<long long>(0, tops_.back() - ViewHeight()));
 }

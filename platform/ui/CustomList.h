@@ -9,12 +9,7 @@
 
 namespace Osp::Ui::Controls {
 
-enum CustomListStyle {
-    CUSTOM_LIST_STYLE_NORMAL = 0,
-    CUSTOM_LIST_STYLE_RADIO,
-    CUSTOM_LIST_STYLE_MARK,
-    CUSTOM_LIST_STYLE_ONOFF
-};
+enum CustomListStyle { CUSTOM_LIST_STYLE_NORMAL = 0 };
 
 // A scrolling list of rows of any height. The list owns its rows; it draws
 // only the rows in view, each clipped to itself, over a highlight for the
@@ -35,7 +30,6 @@ public:
     CustomListItem* GetItemAt(int index);
     int GetItemIdAt(int index) const;
     void AddCustomItemEventListener(const Osp::Ui::ICustomItemEventListener& listener);
-    void RemoveCustomItemEventListener(const Osp::Ui::ICustomItemEventListener& listener);
 
     // The stand-in's own: focus and scrolling, in pixels from the list's top.
     int GetFocusedIndex() const { return focused_; }

@@ -26,7 +26,6 @@ result CustomListItem::SetItemFormat(const CustomListItemFormat& itemFormat) {
     // Copying the layout once here spares the list any per-frame lookups and
     // lets rows of one class carry different layouts.
     elements_.clear();
-    elements_.reserve(itemFormat.Elements().size());
     for (const auto& slot : itemFormat.Elements()) {
         elements_.push_back(Element{slot, ElementKind::Empty, {}, {}, {}, nullptr});
     }

@@ -64,10 +64,6 @@ result Form::SetSoftkeyText(Softkey softkey, const Osp::Base::String& text) {
     return E_SUCCESS;
 }
 
-Osp::Base::String Form::GetSoftkeyText(Softkey softkey) const {
-    return HasSoftkey(softkey) ? softkeys_[softkey].text : Osp::Base::String();
-}
-
 result Form::SetSoftkeyActionId(Softkey softkey, int actionId) {
     if (!HasSoftkey(softkey)) {
         return E_INVALID_ARG;
@@ -76,25 +72,12 @@ result Form::SetSoftkeyActionId(Softkey softkey, int actionId) {
     return E_SUCCESS;
 }
 
-int Form::GetSoftkeyActionId(Softkey softkey) const {
-    return HasSoftkey(softkey) ? softkeys_[softkey].actionId : -1;
-}
-
 result Form::AddSoftkeyActionListener(Softkey softkey,
                                       const Osp::Ui::IActionEventListener& listener) {
     if (!HasSoftkey(softkey)) {
         return E_INVALID_ARG;
     }
     softkeys_[softkey].listener = &listener;
-    return E_SUCCESS;
-}
-
-result Form::RemoveSoftkeyActionListener(Softkey softkey,
-                                         const Osp::Ui::IActionEventListener& listener) {
-    if (!HasSoftkey(softkey) || softkeys_[softkey].listener != &listener) {
-        return E_OBJ_NOT_FOUND;
-    }
-    softkeys_[softkey].listener = nullptr;
     return E_SUCCESS;
 }
 

@@ -35,26 +35,19 @@ public:
     ~Form() override;
 
     result Construct(unsigned long formStyle);
-    unsigned long GetFormStyle() const { return style_; }
     result SetTitleText(const Osp::Base::String& title,
                         Osp::Ui::HorizontalAlignment align = Osp::Ui::ALIGNMENT_CENTER);
-    Osp::Base::String GetTitleText() const { return title_; }
     result SetBackgroundColor(const Osp::Graphics::Color& color);
     Osp::Graphics::Color GetBackgroundColor() const { return background_; }
 
     result SetSoftkeyText(Softkey softkey, const Osp::Base::String& text);
-    Osp::Base::String GetSoftkeyText(Softkey softkey) const;
     result SetSoftkeyActionId(Softkey softkey, int actionId);
-    int GetSoftkeyActionId(Softkey softkey) const;
     result AddSoftkeyActionListener(Softkey softkey, const Osp::Ui::IActionEventListener& listener);
-    result RemoveSoftkeyActionListener(Softkey softkey,
-                                       const Osp::Ui::IActionEventListener& listener);
     result SetSoftkeyEnabled(Softkey softkey, bool enable);
     bool IsSoftkeyEnabled(Softkey softkey) const;
     bool HasSoftkey(Softkey softkey) const;
 
     void SetOptionkeyActionId(int actionId);
-    int GetOptionkeyActionId() const { return optionKeyAction_; }
     void AddOptionkeyActionListener(const Osp::Ui::IActionEventListener& listener);
     bool HasOptionkey() const { return (style_ & FORM_STYLE_OPTIONKEY) != 0; }
 

@@ -9,8 +9,7 @@ namespace Osp::Ui::Controls {
 
 enum CustomListItemStatus {
     CUSTOM_LIST_ITEM_STATUS_NORMAL = 0,
-    CUSTOM_LIST_ITEM_STATUS_SELECTED,
-    CUSTOM_LIST_ITEM_STATUS_FOCUSED
+    CUSTOM_LIST_ITEM_STATUS_FOCUSED = 2
 };
 
 // An element that draws itself inside a list row. The list calls DrawElement

@@ -20,16 +20,11 @@ public:
     void SetText(const Osp::Base::String& text) { text_ = text; }
     Osp::Base::String GetText() const { return text_; }
     void SetTextColor(const Osp::Graphics::Color& color) { textColor_ = color; }
-    Osp::Graphics::Color GetTextColor() const { return textColor_; }
     result SetBackgroundColor(const Osp::Graphics::Color& color);
     Osp::Graphics::Color GetBackgroundColor() const { return background_; }
     result SetTextConfig(int size, LabelTextStyle style);
-    int GetTextSize() const { return textSize_; }
-    LabelTextStyle GetTextStyle() const { return textStyle_; }
     void SetTextHorizontalAlignment(Osp::Ui::HorizontalAlignment alignment) { hAlign_ = alignment; }
     void SetTextVerticalAlignment(Osp::Ui::VerticalAlignment alignment) { vAlign_ = alignment; }
-    Osp::Ui::HorizontalAlignment GetTextHorizontalAlignment() const { return hAlign_; }
-    Osp::Ui::VerticalAlignment GetTextVerticalAlignment() const { return vAlign_; }
 
     void Paint(const Osp::Graphics::Canvas& canvas) const override;
     const char* TypeName() const override { return "Label"; }

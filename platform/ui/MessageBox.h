@@ -2,22 +2,14 @@
 
 #include "platform/ui/Control.h"
 
-#include <vector>
-
 namespace Osp::Ui::Controls {
 
 enum MessageBoxStyle {
     MSGBOX_STYLE_NONE = 0,
     MSGBOX_STYLE_OK = 1,
-    MSGBOX_STYLE_CANCEL = 2,
-    MSGBOX_STYLE_OKCANCEL = 3,
 };
 
-enum MessageBoxModalResult {
-    MSGBOX_RESULT_CLOSE = 0,
-    MSGBOX_RESULT_OK = 1,
-    MSGBOX_RESULT_CANCEL = 2
-};
+enum MessageBoxModalResult { MSGBOX_RESULT_CLOSE = 0, MSGBOX_RESULT_OK = 1 };
 
 // A modal box. ShowAndWait runs a nested loop that handles only input and
 // drawing; every other queued task waits until the box is closed.
@@ -30,7 +22,6 @@ public:
                      MessageBoxStyle style, unsigned long timeout);
     result ShowAndWait(int& modalResult);
 
-    Osp::Base::String GetTitle() const { return title_; }
     Osp::Base::String GetText() const { return text_; }
 
     // The stand-in's own: the box on top, its OK button, painting.

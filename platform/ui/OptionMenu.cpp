@@ -39,13 +39,6 @@ result OptionMenu::AddSubItem(int mainIndex, const Osp::Base::String& text, int 
     return E_SUCCESS;
 }
 
-int OptionMenu::GetSubItemCount(int mainIndex) const {
-    if (mainIndex < 0 || mainIndex >= GetItemCount()) {
-        return -1;
-    }
-    return static_cast<int>(items_[static_cast<std::size_t>(mainIndex)].subItems.size());
-}
-
 void OptionMenu::AddActionEventListener(const Osp::Ui::IActionEventListener& listener) {
     listener_ = &listener;
     // A screen is its own listener: that is how the menu knows its form.

@@ -20,7 +20,6 @@ public:
     result AddItem(const Osp::Base::String& text, int actionId);
     result AddSubItem(int mainIndex, const Osp::Base::String& text, int actionId);
     int GetItemCount() const { return static_cast<int>(items_.size()); }
-    int GetSubItemCount(int mainIndex) const;
     void AddActionEventListener(const Osp::Ui::IActionEventListener& listener);
 
     // Opens the menu, but only while its show state is on.
@@ -28,7 +27,6 @@ public:
 
     // The stand-in's own: state, input and painting.
     bool IsOpen() const { return open_ && GetShowState(); }
-    int OpenSubMenu() const { return openSub_; }
     void Close();
     // Chooses the item TEXT among the items shown (sub-items first when a
     // sub-menu is open). Returns false when there is no such item.

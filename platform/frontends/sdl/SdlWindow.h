@@ -24,7 +24,6 @@ public:
     void Show(const std::uint8_t* pixels, int stride);
     // Shows the last frame again (the window was uncovered or moved).
     void Refresh();
-    int Factor() const { return factor_; }
 
 private:
     // Defined with SDL's headers, which this one keeps out of its includers.

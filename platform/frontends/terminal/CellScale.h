@@ -17,7 +17,6 @@ public:
     int Cols() const { return cols_; }
     int Rows() const { return rows_; }
     double CellWidth() const { return cellWidth_; }
-    double CellHeight() const { return cellHeight_; }
 
     // The cells whose area the pixel rectangle mostly covers (edges rounded
     // to the nearest cell boundary); may be empty for thin rectangles.

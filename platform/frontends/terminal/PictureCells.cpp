@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
 namespace pregonero::platform {
 
@@ -60,7 +59,6 @@ runtime::Rgba Average(const std::vector<unsigned char>& rgba, int width, int x0,
 std::vector<PictureCell> HalfBlocks(const std::vector<unsigned char>& rgba, int width, int height,
                                     int cols, int rows) {
     std::vector<PictureCell> cells;
-    cells.reserve(static_cast<size_t>(cols) * rows);
     // Each cell shows two picture rows: the top half in the foreground colour.
     auto span = [](int index, int parts, int size) {
         int first = static_cast<int>(static_cast<long>(index) * size / parts);
@@ -93,7 +91,6 @@ std::vector<PictureCell> Chafa(const std::vector<unsigned char>& rgba, int width
     chafa_canvas_draw_all_pixels(canvas.get(), CHAFA_PIXEL_RGBA8_UNASSOCIATED, rgba.data(), width,
                                  height, width * 4);
     std::vector<PictureCell> cells;
-    cells.reserve(static_cast<size_t>(cols) * rows);
     for (int row = 0; row < rows; ++row) {
         for (int col = 0; col < cols; ++col) {
             gint fg = -1;

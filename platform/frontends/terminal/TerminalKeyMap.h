@@ -2,8 +2,6 @@
 
 #include "platform/ui/UiTypes.h"
 
-#include <optional>
-
 namespace pregonero::platform {
 
 // What a key read from the terminal means. Codes are what curses get_wch

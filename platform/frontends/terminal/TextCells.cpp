@@ -138,7 +138,6 @@ private:
 
 std::u32string TextCells::Decode(std::string_view utf8) {
     std::u32string out;
-    out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
         char32_t c = DecodeOne(utf8, i);
         if (c == U'\t') {

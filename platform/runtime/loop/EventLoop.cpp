@@ -77,7 +77,6 @@ void EventLoop::RenderNow() {
 }
 
 void EventLoop::RunUntil(const std::function<bool()>& done, LoopMode mode) {
-    ++depth_;
     while (!quit_.load() && !done()) {
         Task task;
         bool ran = TakeRunnable(mode, task);
@@ -96,7 +95,6 @@ void EventLoop::RunUntil(const std::function<bool()>& done, LoopMode mode) {
             WaitForWork(waitMs);
         }
     }
-    --depth_;
 }
 
 } // namespace pregonero::runtime

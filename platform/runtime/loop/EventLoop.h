@@ -3,7 +3,6 @@
 #include "platform/runtime/loop/TaskPoster.h"
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -33,7 +32,6 @@ public:
 
     // Ends every running RunUntil, nested ones included.
     void Quit();
-    bool QuitRequested() const { return quit_.load(); }
     // Lets a later run start after a Quit (one process may run the
     // application more than once, as the tests do).
     void ResetQuit() { quit_.store(false); }
@@ -50,7 +48,6 @@ public:
     void SetBetweenTasksHook(BetweenTasksHook hook) { hook_ = std::move(hook); }
 
     bool HasRunnable(LoopMode mode) const;
-    int NestingDepth() const { return depth_; }
 
 private:
     struct Entry {
@@ -68,7 +65,6 @@ private:
     std::atomic<bool> dirty_{false};
     std::function<void()> render_;
     BetweenTasksHook hook_;
-    int depth_ = 0;
 };
 
 } // namespace pregonero::runtime

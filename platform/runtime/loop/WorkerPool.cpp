@@ -6,7 +6,6 @@ namespace pregonero::runtime {
 
 WorkerPool::WorkerPool(int threads) {
     const int count = std::max(1, threads);
-    threads_.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         threads_.emplace_back([this] { Run(); });
     }

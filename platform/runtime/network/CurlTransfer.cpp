@@ -1,7 +1,5 @@
 #include "platform/runtime/network/CurlTransfer.h"
 
-#include <algorithm>
-
 namespace pregonero::runtime {
 
 namespace {
@@ -90,21 +88,8 @@ std::size_t CurlTransfer::OnBody(const char* data, std::size_t length) {
         abortReason_ = "body too large";
         return length == 0 ? 1 : 0;
     }
-    if (!reserved_) {
-        ReserveBody();
-    }
     body_.append(data, length);
     return length;
-}
-
-void CurlTransfer::ReserveBody() {
-    reserved_ = true;
-    curl_off_t announced = -1;
-    curl_easy_getinfo(easy_.Get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-    if (announced > 0) {
-        // Only a hint (compressed bodies grow); never trust it past the cap.
-        body_.reserve(std::min(static_cast<std::size_t>(announced), limits_.maxBodyBytes));
-    }
 }
 
 std::size_t CurlTransfer::OnHeader(std::size_t length) {

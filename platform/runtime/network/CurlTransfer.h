@@ -39,7 +39,6 @@ private:
     bool Configure(const std::string& url);
     std::size_t OnBody(const char* data, std::size_t length);
     std::size_t OnHeader(std::size_t length);
-    void ReserveBody();
     std::string Reason(CURLcode code) const;
 
     FetchId id_;
@@ -48,7 +47,6 @@ private:
     CurlEasy easy_;
     CURLM* attachedTo_ = nullptr;
     std::string body_;
-    bool reserved_ = false;
     std::size_t headerBytes_ = 0;
     std::size_t headerCount_ = 0;
     const char* abortReason_ = nullptr; // set when one of our own limits stopped curl

@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <cstring>
-#include <memory>
 
 #include <webp/decode.h>
 

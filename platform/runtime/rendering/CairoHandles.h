@@ -7,8 +7,6 @@
 #include <glib-object.h>
 #include <pango/pango.h>
 
-#include <cstdint>
-
 namespace pregonero::runtime {
 
 // Owners for the Cairo and Pango handles, held from the moment they exist.

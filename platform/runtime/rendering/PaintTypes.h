@@ -18,9 +18,6 @@ struct IntRect {
     int width = 0;
     int height = 0;
     bool operator==(const IntRect&) const = default;
-    bool Intersects(const IntRect& o) const {
-        return x < o.x + o.width && o.x < x + width && y < o.y + o.height && o.y < y + height;
-    }
     bool Contains(int px, int py) const {
         return px >= x && py >= y && px < x + width && py < y + height;
     }
@@ -37,20 +34,6 @@ struct IntRect {
         if (x1 <= x0 || y1 <= y0) {
             return {};
         }
-        return {x0, y0, x1 - x0, y1 - y0};
-    }
-    // The smallest rectangle holding both; an empty one adds nothing.
-    IntRect Union(const IntRect& o) const {
-        if (width <= 0 || height <= 0) {
-            return o;
-        }
-        if (o.width <= 0 || o.height <= 0) {
-            return *this;
-        }
-        const int x0 = x < o.x ? x : o.x;
-        const int y0 = y < o.y ? y : o.y;
-        const int x1 = x + width > o.x + o.width ? x + width : o.x + o.width;
-        const int y1 = y + height > o.y + o.height ? y + height : o.y + o.height;
         return {x0, y0, x1 - x0, y1 - y0};
     }
 };

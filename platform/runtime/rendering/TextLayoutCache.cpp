@@ -4,8 +4,6 @@
 
 #include <pango/pangocairo.h>
 
-#include <cstring>
-
 namespace pregonero::runtime {
 
 namespace {

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <list>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
