@@ -27,17 +27,11 @@ ScriptPart Requested(FeedFixture& fx, const std::string& path, const std::string
     return {[&fx, path] { return fx.Server().RequestCount(path) > 0; }, commands};
 }
 
-json Picture(int width, int height, const char* format) {
-    return {{"width", width}, {"height", height}, {"format", format}};
-}
-
 TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndBackRebuildsTheSection) {
     FeedFixture fx("nota");
     fx.WritePicture("img/a.jpg", PictureMaker::Format::Jpeg);
     fx.WritePicture("img/b.PNG", PictureMaker::Format::Png);
-    feeds::FaultRule slow;
-    slow.delayMs = 2500;
-    fx.Server().SetRule("/img/a.jpg", slow);
+    fx.Server().SetRule("/img/a.jpg", {.delayMs = 2500});
     fx.WriteFeed("mobile/deportes.xml",
                  Headlines({"notas/1.xml", "notas/2.xml", "notas/3.xml", "notas/4.xml"}));
     fx.WriteFeed("notas/1.xml",
@@ -71,7 +65,8 @@ TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndBackRebuildsTheSection) {
     EXPECT_EQ(shown.Back(), "on");
     EXPECT_EQ(shown.List()["visible"], true);
     ASSERT_EQ(shown.Elements(-1, "bitmap").size(), 1u);
-    EXPECT_EQ(shown.Elements(-1, "bitmap")[0]["bitmap"], Picture(440, 440, "RGB565"));
+    EXPECT_EQ(shown.Elements(-1, "bitmap")[0]["bitmap"],
+              json({{"width", 440}, {"height", 440}, {"format", "RGB565"}}));
     EXPECT_EQ(run.dumps[2].Form(), "IDF_FORM_SECCION");
     EXPECT_EQ(fx.Server().RequestCount("/mobile/deportes.xml"), 5);
     // No picture: shown at once.
@@ -92,9 +87,7 @@ TEST(ArticleScreensTest, GalleryPagesOnePhotoAtATime) {
     FeedFixture fx("galeria");
     fx.WritePicture("img/1.jpg", PictureMaker::Format::Jpeg);
     fx.WritePicture("img/2.png", PictureMaker::Format::Png);
-    feeds::FaultRule slow;
-    slow.delayMs = 2500;
-    fx.Server().SetRule("/img/2.png", slow);
+    fx.Server().SetRule("/img/2.png", {.delayMs = 2500});
     fx.WriteFeed("mobile/fg.xml", Headlines({"g/1.xml", "g/2.xml", "g/3.xml"}));
     fx.WriteFeed("g/1.xml", "<root><article Title=\"A\" ImgUrl=\"{{FEED_SERVER}}/img/1.jpg\"/>"
                             "<article Title=\"B\" ImgUrl=\"{{FEED_SERVER}}/img/2.png\"/>"

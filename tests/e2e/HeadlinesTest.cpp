@@ -16,9 +16,7 @@ namespace {
 
 const char* kFrontPage = "mobile/2notashome.xml";
 
-std::vector<std::string> Strings(std::initializer_list<const char*> texts) {
-    return {texts.begin(), texts.end()};
-}
+using Strings = std::vector<std::string>;
 
 TEST(HeadlinesTest, FrontPageReadsItsGroupsAndShowsAtOnceWithoutPictures) {
     FeedFixture fx("groups");
@@ -56,10 +54,7 @@ TEST(HeadlinesTest, ListWaitsForTheLastThumbnailEvenWhenAllFail) {
       <article Title="dos" ImgUrl="{{FEED_SERVER}}/img/nada.jpg"/>
       <article Title="tres" ImgUrl="{{FEED_SERVER}}/img/lenta.jpg"/>
       <article Title="cuatro"/></group></root>)");
-    feeds::FaultRule slow;
-    slow.delayMs = 2500;
-    slow.status = 404;
-    fx.Server().SetRule("/img/lenta.jpg", slow);
+    fx.Server().SetRule("/img/lenta.jpg", {.status = 404, .delayMs = 2500});
     // While the slow picture is out the list stays hidden and the menu closed.
     const ProgramRun run =
         ProgramRun::Start(fx.Home(), fx.Url(),

@@ -49,7 +49,6 @@ public:
     void ExpectNothingOutsideHome() const;
 
     static std::string WalkScript();
-    static std::string DeadServer();
 
 private:
     std::string name_;
