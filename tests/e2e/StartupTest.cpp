@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <sstream>
+#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -143,10 +143,11 @@ TEST_F(StartupTest, WaitThatNeverReachesIdleIsAScriptError) {
 // The milliseconds of the line `mark LABEL MS`, or -1.
 double MarkAt(const ProgramRun& run, const std::string& label) {
     for (const std::string& line : run.lines) {
-        std::istringstream words(line);
-        std::string mark, name, rest;
+        char name[64] = "";
         double ms = -1;
-        if (words >> mark >> name >> ms && mark == "mark" && name == label && !(words >> rest)) {
+        int end = 0;
+        if (std::sscanf(line.c_str(), "mark %63s %lf%n", name, &ms, &end) == 2 && name == label &&
+            end == static_cast<int>(line.size())) {
             return ms;
         }
     }

@@ -19,6 +19,12 @@ std::string Feed(const std::string& articles) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>" + articles + "</root>";
 }
 
+const char* kWalk = "wait 30\ndump\noption\ndump\n"
+                    "choose Mexico\nwait 30\ndump\noption\ndump\n"
+                    "choose Deportes\nwait 30\nselect 0\nwait 30\ndump\nsoftkey 1\nwait 30\ndump\n"
+                    "option\nchoose Mas...\nchoose Fotogaleria\nwait 30\nselect 0\nwait 30\ndump\n"
+                    "softkey 1\nwait 30\ndump\nquit\n";
+
 } // namespace
 
 FaultCells::FaultCells(const std::string& name) : name_(name), fixture_("fault-" + name) {
@@ -84,30 +90,19 @@ std::vector<std::string> FaultCells::FaultPaths(FaultTarget target) const {
     return {};
 }
 
-std::string FaultCells::WalkScript() {
-    return "wait 30\ndump\noption\ndump\n"
-           "choose Mexico\nwait 30\ndump\noption\ndump\n"
-           "choose Deportes\nwait 30\nselect 0\nwait 30\ndump\nsoftkey 1\nwait 30\ndump\n"
-           "option\nchoose Mas...\nchoose Fotogaleria\nwait 30\nselect 0\nwait 30\ndump\n"
-           "softkey 1\nwait 30\ndump\nquit\n";
-}
-
 ProgramRun FaultCells::Run(FaultTarget target, const std::string& script,
                            std::vector<std::string> launcher) {
     // The program runs from a directory of its own, so a stray relative write shows.
     const std::vector<std::string> inOutside = {"/bin/sh", "-c", "cd \"$0\" && exec \"$@\"",
                                                 outside_};
     launcher.insert(launcher.end(), inOutside.begin(), inOutside.end());
-    const std::string walk = script.empty() ? WalkScript() : script;
+    const std::string walk = script.empty() ? kWalk : script;
     const RunOptions options{.timeoutSeconds = 180, .launcher = launcher, .args = {}};
     ProgramRun run = ProgramRun::Start(fixture_.Home(), fixture_.Url(), walk, options);
     if (target == FaultTarget::Refused && script.empty()) {
         // The headline screens get their feeds from the one feed server, so
         // they meet a refusing server in a run of their own.
-        ProgramRun dead = ProgramRun::Start(fixture_.Home(), kDeadServer,
-                                            "wait 30\ndump\noption\ndump\nchoose Mexico\n"
-                                            "wait 30\ndump\noption\ndump\nquit\n",
-                                            options);
+        ProgramRun dead = ProgramRun::Start(fixture_.Home(), kDeadServer, kHeadlineWalk, options);
         if (dead.exitCode != 0 || dead.dumps.size() != 4 || run.dumps.size() != kDumps) {
             run.exitCode = dead.exitCode != 0 ? dead.exitCode : -2;
             run.stdErr += dead.stdErr;
