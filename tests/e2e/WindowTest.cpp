@@ -101,10 +101,6 @@ long Differences(const std::vector<unsigned char>& frame, unsigned width, Displa
     return differing;
 }
 
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
-
 TEST(WindowTest, WindowShowsTheDriversFrameAndClosingOrSigtermEndsTheReader) {
     // Xvfb picks a free display number and says which on its standard
     // output; tall enough for a window at twice the handset's size.
@@ -127,7 +123,7 @@ TEST(WindowTest, WindowShowsTheDriversFrameAndClosingOrSigtermEndsTheReader) {
     ASSERT_EQ(width, 480u);
     ASSERT_EQ(frame.size(), 480u * 800 * 3);
 
-    std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(name.c_str()));
+    std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(name.c_str()), XCloseDisplay);
     ASSERT_NE(display, nullptr);
     Window window = 0;
     ASSERT_TRUE(
