@@ -18,18 +18,13 @@ TEST(FeedDownloadTest, CacheGetsTheBodyByteForByteAndNothingOnFailure) {
     FeedFixture fx("save");
     fx.WriteFeed("mobile/mexico.xml", std::string(5000, 'm'));
     fx.Server().SetRule("/mobile/mexico.xml", {.dropAfterBytes = 100});
-    // No front-page feed yet: the server answers 404; the section's is cut short.
-    ProgramRun run =
-        ProgramRun::Start(fx.Home(), fx.Url(), "wait\ndump\nevent 101\nwait\ndump\nquit\n");
+    // No front-page feed yet: the server answers 404; the section's is cut
+    // short. What the screens show then is the fault matrix's concern.
+    ProgramRun run = ProgramRun::Start(fx.Home(), fx.Url(), "wait\nevent 101\nwait\nquit\n");
     ASSERT_EQ(run.exitCode, 0) << run.stdErr;
-    ASSERT_EQ(run.dumps.size(), 2u);
-    EXPECT_EQ(run.dumps[0].Label("LabelCargando"), "Error");
-    EXPECT_EQ(run.dumps[0].BoxText(), std::nullopt);
     EXPECT_FALSE(fx.HomeHas(kFrontCache));
-    EXPECT_EQ(run.dumps[1].Form(), "IDF_FORM_SECCION");
-    EXPECT_EQ(run.dumps[1].Label("LabelCargando"), "Error");
-    EXPECT_EQ(run.dumps[1].Label("LabelSeccion"), "MEXICO");
     EXPECT_FALSE(fx.HomeHas("Res/mexico.xml"));
+    EXPECT_GE(fx.Server().RequestCount("/mobile/mexico.xml"), 1);
 
     // Bytes a text conversion would damage: a NUL, a lone 0xFF, CR LF; and
     // no cache folder yet, so the program makes it.
