@@ -27,17 +27,11 @@ ScriptPart Requested(FeedFixture& fx, const std::string& path, const std::string
     return {[&fx, path] { return fx.Server().RequestCount(path) > 0; }, commands};
 }
 
-json Picture(int width, int height, const char* format) {
-    return {{"width", width}, {"height", height}, {"format", format}};
-}
-
-TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndBackRebuildsTheSection) {
+TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndGalleryPagesOnePhotoAtATime) {
     FeedFixture fx("nota");
     fx.WritePicture("img/a.jpg", PictureMaker::Format::Jpeg);
     fx.WritePicture("img/b.PNG", PictureMaker::Format::Png);
-    feeds::FaultRule slow;
-    slow.delayMs = 2500;
-    fx.Server().SetRule("/img/a.jpg", slow);
+    fx.Server().SetRule("/img/a.jpg", {.delayMs = 2500});
     fx.WriteFeed("mobile/deportes.xml",
                  Headlines({"notas/1.xml", "notas/2.xml", "notas/3.xml", "notas/4.xml"}));
     fx.WriteFeed("notas/1.xml",
@@ -47,15 +41,30 @@ TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndBackRebuildsTheSection) {
     fx.WriteFeed("notas/2.xml", "<root><article Title=\"Sin foto\">cuerpo</article></root>");
     fx.WriteFeed("notas/3.xml", "<root><article ImgLink=\"{{FEED_SERVER}}/img/b.PNG\"/></root>");
     fx.WriteFeed("notas/4.xml", "<Root><article Title=\"x\">y</article></Root>");
+    fx.WritePicture("img/1.jpg", PictureMaker::Format::Jpeg);
+    fx.WritePicture("img/2.png", PictureMaker::Format::Png);
+    fx.Server().SetRule("/img/2.png", {.delayMs = 2500});
+    fx.WriteFeed("mobile/fg.xml", Headlines({"g/1.xml", "g/2.xml", "g/3.xml"}));
+    fx.WriteFeed("g/1.xml", "<root><article Title=\"A\" ImgUrl=\"{{FEED_SERVER}}/img/1.jpg\"/>"
+                            "<article Title=\"B\" ImgUrl=\"{{FEED_SERVER}}/img/2.png\"/>"
+                            "<article Title=\"C\" ImgUrl=\"{{FEED_SERVER}}/img/1.jpg\"/></root>");
+    fx.WriteFeed("g/2.xml", "<root><foto Title=\"x\"/></root>");
+    fx.WriteFeed("g/3.xml", "<Root><article Title=\"x\"/></Root>");
     const ProgramRun run = ProgramRun::Start(
         fx.Home(), fx.Url(),
         {{nullptr, "wait\nevent 108\nwait\nselect 0\n"},
          Requested(fx, "/img/a.jpg",
                    "dump\nsoftkey 1\nwait\ndump\nsoftkey 1\nwait\ndump\n"
                    "select 1\nwait\ndump\nsoftkey 1\nwait\nselect 2\nwait\ndump\nsoftkey 1\nwait\n"
-                   "select 3\nwait\ndump\nsoftkey 1\nwait\ndump\nquit\n")});
+                   "select 3\nwait\ndump\nsoftkey 1\nwait\ndump\n"
+                   "event 119\nwait\nselect 0\nwait\ndump\noption\nchoose Anterior\nwait\n"
+                   "dump\noption\nchoose Siguiente\n"),
+         Requested(fx, "/img/2.png",
+                   "option\ndump\nwait\noption\nchoose Siguiente\nwait\noption\n"
+                   "choose Siguiente\nwait\ndump\nsoftkey 1\nwait\nselect 1\nwait\noption\ndump\n"
+                   "softkey 1\nwait\nselect 2\nwait\ndump\nsoftkey 1\nwait\ndump\nquit\n")});
     ASSERT_EQ(run.exitCode, 0) << run.stdErr;
-    ASSERT_EQ(run.dumps.size(), 7u);
+    ASSERT_EQ(run.dumps.size(), 14u);
     // Waiting for the picture: list added but hidden, ids 1 and 3, back off
     // (the softkey pressed meanwhile did nothing).
     const Snapshot& waiting = run.dumps[0];
@@ -71,7 +80,8 @@ TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndBackRebuildsTheSection) {
     EXPECT_EQ(shown.Back(), "on");
     EXPECT_EQ(shown.List()["visible"], true);
     ASSERT_EQ(shown.Elements(-1, "bitmap").size(), 1u);
-    EXPECT_EQ(shown.Elements(-1, "bitmap")[0]["bitmap"], Picture(440, 440, "RGB565"));
+    EXPECT_EQ(shown.Elements(-1, "bitmap")[0]["bitmap"],
+              json({{"width", 440}, {"height", 440}, {"format", "RGB565"}}));
     EXPECT_EQ(run.dumps[2].Form(), "IDF_FORM_SECCION");
     EXPECT_EQ(fx.Server().RequestCount("/mobile/deportes.xml"), 5);
     // No picture: shown at once.
@@ -86,55 +96,33 @@ TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndBackRebuildsTheSection) {
     EXPECT_TRUE(run.dumps[5].List().is_null());
     EXPECT_EQ(run.dumps[5].Back(), "on");
     EXPECT_EQ(run.dumps[6].Form(), "IDF_FORM_SECCION");
-}
 
-TEST(ArticleScreensTest, GalleryPagesOnePhotoAtATime) {
-    FeedFixture fx("galeria");
-    fx.WritePicture("img/1.jpg", PictureMaker::Format::Jpeg);
-    fx.WritePicture("img/2.png", PictureMaker::Format::Png);
-    feeds::FaultRule slow;
-    slow.delayMs = 2500;
-    fx.Server().SetRule("/img/2.png", slow);
-    fx.WriteFeed("mobile/fg.xml", Headlines({"g/1.xml", "g/2.xml", "g/3.xml"}));
-    fx.WriteFeed("g/1.xml", "<root><article Title=\"A\" ImgUrl=\"{{FEED_SERVER}}/img/1.jpg\"/>"
-                            "<article Title=\"B\" ImgUrl=\"{{FEED_SERVER}}/img/2.png\"/>"
-                            "<article Title=\"C\" ImgUrl=\"{{FEED_SERVER}}/img/1.jpg\"/></root>");
-    fx.WriteFeed("g/2.xml", "<root><foto Title=\"x\"/></root>");
-    fx.WriteFeed("g/3.xml", "<Root><article Title=\"x\"/></Root>");
-    const ProgramRun run = ProgramRun::Start(
-        fx.Home(), fx.Url(),
-        {{nullptr, "wait\nevent 119\nwait\nselect 0\nwait\ndump\noption\nchoose Anterior\nwait\n"
-                   "dump\noption\nchoose Siguiente\n"},
-         Requested(fx, "/img/2.png",
-                   "option\ndump\nwait\noption\nchoose Siguiente\nwait\noption\n"
-                   "choose Siguiente\nwait\ndump\nsoftkey 1\nwait\nselect 1\nwait\noption\ndump\n"
-                   "softkey 1\nwait\nselect 2\nwait\ndump\nsoftkey 1\nwait\ndump\nquit\n")});
-    ASSERT_EQ(run.exitCode, 0) << run.stdErr;
-    ASSERT_EQ(run.dumps.size(), 7u);
+    // The gallery's photos, one at a time.
+    const std::vector<Snapshot> gallery(run.dumps.begin() + 7, run.dumps.end());
     auto counter = [](const Snapshot& dump) { return dump.Label("LabelFotogaleria"); };
-    EXPECT_EQ(counter(run.dumps[0]), "Foto: 1 de 3");
-    EXPECT_EQ(run.dumps[0].ItemIds(), std::vector<int>{0});
-    ASSERT_EQ(run.dumps[0].Elements(-1, "bitmap").size(), 1u);
-    EXPECT_EQ(run.dumps[0].Elements(-1, "bitmap")[0]["bitmap"]["format"], "RGB565");
-    EXPECT_EQ(run.dumps[0].Back(), "on");
-    EXPECT_EQ(counter(run.dumps[1]), "Foto: 1 de 3");
+    EXPECT_EQ(counter(gallery[0]), "Foto: 1 de 3");
+    EXPECT_EQ(gallery[0].ItemIds(), std::vector<int>{0});
+    ASSERT_EQ(gallery[0].Elements(-1, "bitmap").size(), 1u);
+    EXPECT_EQ(gallery[0].Elements(-1, "bitmap")[0]["bitmap"]["format"], "RGB565");
+    EXPECT_EQ(gallery[0].Back(), "on");
+    EXPECT_EQ(counter(gallery[1]), "Foto: 1 de 3");
     // The second photo's picture is held back: back off, the option key opens nothing.
-    EXPECT_EQ(counter(run.dumps[2]), "Foto: 2 de 3");
-    EXPECT_EQ(run.dumps[2].Back(), "off");
-    EXPECT_EQ(run.dumps[2].Menu(), "closed");
-    EXPECT_EQ(run.dumps[2].ItemIds(), std::vector<int>{1});
-    EXPECT_EQ(counter(run.dumps[3]), "Foto: 3 de 3");
-    EXPECT_EQ(run.dumps[3].Back(), "on");
+    EXPECT_EQ(counter(gallery[2]), "Foto: 2 de 3");
+    EXPECT_EQ(gallery[2].Back(), "off");
+    EXPECT_EQ(gallery[2].Menu(), "closed");
+    EXPECT_EQ(gallery[2].ItemIds(), std::vector<int>{1});
+    EXPECT_EQ(counter(gallery[3]), "Foto: 3 de 3");
+    EXPECT_EQ(gallery[3].Back(), "on");
     EXPECT_EQ(fx.Server().RequestCount("/img/2.png"), 1);
     // No photo at all: an empty list, an empty label, back works, no menu.
-    EXPECT_EQ(counter(run.dumps[4]), "");
-    EXPECT_EQ(run.dumps[4].List()["items"], json::array());
-    EXPECT_EQ(run.dumps[4].Menu(), "closed");
-    EXPECT_EQ(run.dumps[4].Back(), "on");
+    EXPECT_EQ(counter(gallery[4]), "");
+    EXPECT_EQ(gallery[4].List()["items"], json::array());
+    EXPECT_EQ(gallery[4].Menu(), "closed");
+    EXPECT_EQ(gallery[4].Back(), "on");
     // A root named "Root": no list at all.
-    EXPECT_TRUE(run.dumps[5].List().is_null());
-    EXPECT_EQ(run.dumps[5].Back(), "on");
-    EXPECT_EQ(run.dumps[6].Form(), "IDF_FORM_SECCION");
+    EXPECT_TRUE(gallery[5].List().is_null());
+    EXPECT_EQ(gallery[5].Back(), "on");
+    EXPECT_EQ(gallery[6].Form(), "IDF_FORM_SECCION");
 }
 
 } // namespace

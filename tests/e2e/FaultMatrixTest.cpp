@@ -34,9 +34,7 @@ void PrintTo(const Fault& fault, std::ostream* out) {
 }
 
 FaultRule Body(std::string body) {
-    FaultRule rule;
-    rule.bodyOverride = std::move(body);
-    return rule;
+    return {.bodyOverride = std::move(body)};
 }
 
 std::string Repeat(const std::string& piece, int times) {
@@ -53,131 +51,89 @@ auto Rule(FaultRule rule) {
 
 // The front page reads only articles inside groups, the other screens only
 // those outside; a body that starts with <root> is grouped for the front page.
-auto Serve(std::function<std::string()> make) {
-    return [make](FeedFixture& fx, const std::string& path) {
-        std::string body = make();
-        if (path == "/mobile/2notashome.xml" && body.starts_with("<root>")) {
-            body = "<root><group Title=\"Portada\">" + body.substr(6, body.size() - 13) +
-                   "</group></root>";
-        }
-        fx.Server().SetRule(path, Body(std::move(body)));
+auto Serve(const std::string& body) {
+    return [body](FeedFixture& fx, const std::string& path) {
+        const bool front = path == "/mobile/2notashome.xml" && body.starts_with("<root>");
+        fx.Server().SetRule(path,
+                            Body(front ? "<root><group Title=\"Portada\">" +
+                                             body.substr(6, body.size() - 13) + "</group></root>"
+                                       : body));
     };
 }
 
 std::vector<Fault> Faults() {
-    FaultRule s404;
-    s404.status = 404;
-    FaultRule s500;
-    s500.status = 500;
-    FaultRule drop;
-    drop.dropAfterBytes = 40;
-    drop.contentLengthDelta = 0;
-    FaultRule silence;
-    silence.stallMs = 30000;
-    silence.stallAfterBytes = 0;
-    FaultRule drip;
-    drip.dripMs = 1000;
-    FaultRule bytes;
-    bytes.chunkSize = 1;
-    FaultRule endless;
-    endless.endlessChunks = true;
-    FaultRule bomb;
-    bomb.gzipBombBytes = 40u << 20;
-    FaultRule shortBody;
-    shortBody.contentLengthDelta = 100;
+    using enum FaultTarget;
+    using enum Headline;
+    const FaultRule silence{.stallMs = 30000, .stallAfterBytes = 0};
+    const FaultRule bomb{.gzipBombBytes = 40u << 20};
     FaultRule manyHeaders;
     for (int i = 0; i < 20000; ++i) {
         manyHeaders.extraHeaders.emplace_back("X-Relleno-" + std::to_string(i), "1");
     }
-    FaultRule hugeHeader;
-    hugeHeader.extraHeaders.emplace_back("X-Enorme", std::string(300 * 1024, 'h'));
-    FaultRule toPasswd;
-    toPasswd.status = 302;
-    toPasswd.extraHeaders.emplace_back("Location", "file:///etc/passwd");
-    FaultRule empty = Body("");
-
-    const std::string bigAttribute(1 << 20, 'A');
+    const std::string big(1 << 20, 'A');
+    std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY l0 \"jaja\">";
+    for (int i = 1; i < 10; ++i) {
+        laughs += "<!ENTITY l" + std::to_string(i) + " \"" +
+                  Repeat("&l" + std::to_string(i - 1) + ";", 10) + "\">";
+    }
+    const std::string jpeg = HostilePictures::PlainJpeg(256);
     return {
-        {"Refused", FaultTarget::Refused, Headline::Error, nullptr},
-        {"Status404", FaultTarget::Feed, Headline::Error, Rule(s404)},
-        {"Status500", FaultTarget::Feed, Headline::Error, Rule(s500)},
-        {"Empty200", FaultTarget::Feed, Headline::Error, Rule(empty)},
-        {"DroppedMidBody", FaultTarget::Feed, Headline::Error, Rule(drop)},
-        {"HeadersThenSilence", FaultTarget::Feed, Headline::Error, Rule(silence)},
-        {"Drip", FaultTarget::Feed, Headline::Error, Rule(drip)},
-        {"OneByteChunks", FaultTarget::Feed, Headline::List, Rule(bytes)},
-        {"EndlessChunks", FaultTarget::Feed, Headline::Error, Rule(endless)},
-        {"GzipBomb", FaultTarget::Feed, Headline::Error, Rule(bomb)},
-        {"ShorterThanLength", FaultTarget::Feed, Headline::Error, Rule(shortBody)},
-        {"ManyHeaders", FaultTarget::Feed, Headline::Error, Rule(manyHeaders)},
-        {"HugeHeader", FaultTarget::Feed, Headline::Error, Rule(hugeHeader)},
-        {"RedirectLoop", FaultTarget::Feed, Headline::Error,
+        {"Refused", Refused, Error, nullptr},
+        {"Status404", Feed, Error, Rule({.status = 404})},
+        {"Status500", Feed, Error, Rule({.status = 500})},
+        {"Empty200", Feed, Error, Rule(Body(""))},
+        {"DroppedMidBody", Feed, Error, Rule({.dropAfterBytes = 40})},
+        {"HeadersThenSilence", Feed, Error, Rule(silence)},
+        {"Drip", Feed, Error, Rule({.dripMs = 1000})},
+        {"OneByteChunks", Feed, List, Rule({.chunkSize = 1})},
+        {"EndlessChunks", Feed, Error, Rule({.endlessChunks = true})},
+        {"GzipBomb", Feed, Error, Rule(bomb)},
+        {"ShorterThanLength", Feed, Error, Rule({.contentLengthDelta = 100})},
+        {"ManyHeaders", Feed, Error, Rule(manyHeaders)},
+        {"HugeHeader", Feed, Error,
+         Rule({.extraHeaders = {{"X-Enorme", std::string(300 * 1024, 'h')}}})},
+        {"RedirectLoop", Feed, Error,
          [](FeedFixture& fx, const std::string& path) {
-             FaultRule loop;
-             loop.status = 302;
-             loop.extraHeaders.emplace_back("Location", fx.Server().BaseUrl() + path);
-             fx.Server().SetRule(path, loop);
+             fx.Server().SetRule(path,
+                                 {.status = 302, .extraHeaders = {{"Location", fx.Url() + path}}});
          }},
-        {"RedirectToFile", FaultTarget::Feed, Headline::Error, Rule(toPasswd)},
-        {"NotXml", FaultTarget::Feed, Headline::Error, Serve([] { return "esto { no es xml"; })},
-        {"OtherRoot", FaultTarget::Feed, Headline::Error,
-         Serve([] { return "<raiz><article Title=\"x\"/></raiz>"; })},
-        {"InvalidUtf8", FaultTarget::Feed, Headline::Error, Serve([] {
-             return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><root><article "
-                                "Title=\"mal \xC3\x28 \xFF\xFE\" Link=\"x\xE2\x82\" "
-                                "Description=\"\xED\xA0\x80\"/></root>");
-         })},
-        {"MegabyteAttribute", FaultTarget::Feed, Headline::List, Serve([bigAttribute] {
-             return "<root><article Title=\"" + bigAttribute + "\" Description=\"" + bigAttribute +
-                    "\">" + bigAttribute + "</article></root>";
-         })},
-        {"ManyArticles", FaultTarget::Feed, Headline::List,
-         Serve([] { return "<root>" + Repeat("<article Title=\"t\"/>", 100000) + "</root>"; })},
-        {"GzipCacheFile", FaultTarget::Feed, Headline::Error,
-         [](FeedFixture& fx, const std::string& path) {
-             FaultRule gz = Body(feeds::GzipBomb::Make(1 << 20));
-             fx.Server().SetRule(path, gz);
-         }},
-        {"BillionLaughs", FaultTarget::Feed, Headline::Any, Serve([] {
-             std::string doc = "<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY l0 \"jaja\">";
-             for (int i = 1; i < 10; ++i) {
-                 doc += "<!ENTITY l" + std::to_string(i) + " \"" +
-                        Repeat("&l" + std::to_string(i - 1) + ";", 10) + "\">";
-             }
-             return doc + "]><root><article Title=\"&l9;\">&l9;</article></root>";
-         })},
-        {"ExternalEntity", FaultTarget::Feed, Headline::Any, Serve([] {
-             return "<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY x SYSTEM "
-                    "\"file:///etc/passwd\">]><root><article Title=\"&x;\">&x;</article></root>";
-         })},
-        {"DeepNesting", FaultTarget::Feed, Headline::Any, Serve([] {
-             return "<root>" + Repeat("<a>", 100000) + Repeat("</a>", 100000) + "</root>";
-         })},
-        {"PictureRefused", FaultTarget::RefusedPicture, Headline::List, nullptr},
-        {"PictureStatus500", FaultTarget::Picture, Headline::List, Rule(s500)},
-        {"PictureSilence", FaultTarget::Picture, Headline::List, Rule(silence)},
-        {"PictureEndless", FaultTarget::Picture, Headline::List, Rule(endless)},
-        {"PictureGzipBomb", FaultTarget::Picture, Headline::List, Rule(bomb)},
-        {"PictureText", FaultTarget::Picture, Headline::List,
-         Serve([] { return "esto no es una foto"; })},
-        {"PictureEmpty", FaultTarget::Picture, Headline::List, Rule(empty)},
-        {"PictureTruncated", FaultTarget::Picture, Headline::List, Serve([] {
-             const std::string jpeg = HostilePictures::PlainJpeg(256);
-             return jpeg.substr(0, jpeg.size() / 2);
-         })},
-        {"PictureManyScans", FaultTarget::Picture, Headline::List,
-         Serve([] { return HostilePictures::ManyScanJpeg(); })},
-        {"PictureCmyk", FaultTarget::OddPicture, Headline::List,
-         Serve([] { return HostilePictures::CmykJpeg(64); })},
-        {"PictureClaimsHugePng", FaultTarget::Picture, Headline::List,
-         Serve([] { return HostilePictures::PngClaiming(100000, 100000); }), "png"},
-        {"PictureClaimsHugeJpeg", FaultTarget::Picture, Headline::List,
-         Serve([] { return HostilePictures::JpegClaiming(65000, 65000); })},
-        {"PictureUrlFile", FaultTarget::PictureUrl, Headline::List, nullptr, "file:///etc/passwd"},
-        {"PictureUrlFtp", FaultTarget::PictureUrl, Headline::List, nullptr,
-         "ftp://127.0.0.1/a.jpg"},
-        {"PictureUrlJavascript", FaultTarget::PictureUrl, Headline::List, nullptr,
-         "javascript:alert(1)"},
+        {"RedirectToFile", Feed, Error,
+         Rule({.status = 302, .extraHeaders = {{"Location", "file:///etc/passwd"}}})},
+        {"NotXml", Feed, Error, Rule(Body("esto { no es xml"))},
+        {"OtherRoot", Feed, Error, Rule(Body("<raiz><article Title=\"x\"/></raiz>"))},
+        {"InvalidUtf8", Feed, Error,
+         Rule(Body("<?xml version=\"1.0\" encoding=\"UTF-8\"?><root><article Title=\"mal \xC3\x28 "
+                   "\xFF\xFE\" Link=\"x\xE2\x82\" Description=\"\xED\xA0\x80\"/></root>"))},
+        {"MegabyteAttribute", Feed, List,
+         Serve("<root><article Title=\"" + big + "\" Description=\"" + big + "\">" + big +
+               "</article></root>")},
+        {"ManyArticles", Feed, List,
+         Serve("<root>" + Repeat("<article Title=\"t\"/>", 100000) + "</root>")},
+        {"GzipCacheFile", Feed, Error, Rule(Body(feeds::GzipBomb::Make(1 << 20)))},
+        {"BillionLaughs", Feed, Any,
+         Rule(Body(laughs + "]><root><article Title=\"&l9;\">&l9;</article></root>"))},
+        {"ExternalEntity", Feed, Any,
+         Rule(Body("<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY x SYSTEM "
+                   "\"file:///etc/passwd\">]><root><article Title=\"&x;\">&x;</article></root>"))},
+        {"DeepNesting", Feed, Any,
+         Serve("<root>" + Repeat("<a>", 100000) + Repeat("</a>", 100000) + "</root>")},
+        {"PictureRefused", RefusedPicture, List, nullptr},
+        {"PictureStatus500", Picture, List, Rule({.status = 500})},
+        {"PictureSilence", Picture, List, Rule(silence)},
+        {"PictureEndless", Picture, List, Rule({.endlessChunks = true})},
+        {"PictureGzipBomb", Picture, List, Rule(bomb)},
+        {"PictureText", Picture, List, Rule(Body("esto no es una foto"))},
+        {"PictureEmpty", Picture, List, Rule(Body(""))},
+        {"PictureTruncated", Picture, List, Rule(Body(jpeg.substr(0, jpeg.size() / 2)))},
+        {"PictureManyScans", Picture, List, Rule(Body(HostilePictures::ManyScanJpeg()))},
+        {"PictureCmyk", OddPicture, List, Rule(Body(HostilePictures::CmykJpeg(64)))},
+        {"PictureClaimsHugePng", Picture, List,
+         Rule(Body(HostilePictures::PngClaiming(100000, 100000))), "png"},
+        {"PictureClaimsHugeJpeg", Picture, List,
+         Rule(Body(HostilePictures::JpegClaiming(65000, 65000)))},
+        {"PictureUrlFile", PictureUrl, List, nullptr, "file:///etc/passwd"},
+        {"PictureUrlFtp", PictureUrl, List, nullptr, "ftp://127.0.0.1/a.jpg"},
+        {"PictureUrlJavascript", PictureUrl, List, nullptr, "javascript:alert(1)"},
     };
 }
 
@@ -216,17 +172,15 @@ TEST(FaultLinkTest, LinksOtherThanHttpAreRefusedWithAWayBack) {
     cells.Fixture().WriteFeed("mobile/deportes.xml",
                               "<root>" + rows + "<article Title=\"e\" Link=\"\"/></root>");
     cells.Fixture().WriteFeed("mobile/fg.xml", "<root>" + rows + "</root>");
-    std::string script = "event 108\nwait 30\n";
+    // Each bad row: its box, the screen after it, and back to the section.
+    std::string visits;
     for (int row = 0; row < 3; ++row) {
-        script += "select " + std::to_string(row) +
+        visits += "select " + std::to_string(row) +
                   "\nwait 10\ndump\nok\nwait 10\ndump\nsoftkey 1\nwait 30\n";
     }
-    script += "select 3\nwait 10\ndump\nok\nevent 119\nwait 30\n";
-    for (int row = 0; row < 3; ++row) {
-        script += "select " + std::to_string(row) +
-                  "\nwait 10\ndump\nok\nwait 10\ndump\nsoftkey 1\nwait 30\n";
-    }
-    script += "dump\nquit\n";
+    const std::string script = "event 108\nwait 30\n" + visits +
+                               "select 3\nwait 10\ndump\nok\nevent 119\nwait 30\n" + visits +
+                               "dump\nquit\n";
     const ProgramRun run = cells.Run(FaultTarget::Feed, script);
     ASSERT_EQ(run.exitCode, 0) << run.stdErr;
     ASSERT_EQ(run.dumps.size(), 14u);
@@ -249,9 +203,6 @@ TEST(FaultLinkTest, LinksOtherThanHttpAreRefusedWithAWayBack) {
 // Faults of the home directory: a full disk and a read-only cache folder.
 // Each run gets a private mount namespace with a small tmpfs over HOME/Res;
 // root ignores permission bits, so read-only must come from the mount.
-bool CanUnshare() {
-    return std::system("unshare -m true >/dev/null 2>&1") == 0;
-}
 
 std::vector<std::string> WithRes(const std::string& home, const std::string& mountThenFill) {
     std::filesystem::create_directories(home + "/Res");
@@ -264,7 +215,7 @@ std::vector<std::string> WithRes(const std::string& home, const std::string& mou
 }
 
 TEST(FaultHomeTest, FullDiskAndReadOnlyCacheLeaveEveryScreenAWayOn) {
-    if (!CanUnshare()) {
+    if (std::system("unshare -m true >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "unshare -m is not permitted here";
     }
     const std::pair<const char*, std::string> cases[] = {
@@ -279,9 +230,7 @@ TEST(FaultHomeTest, FullDiskAndReadOnlyCacheLeaveEveryScreenAWayOn) {
         // Every screen reads its feed back from the cache, so with none the
         // section rows that lead to articles and galleries never appear:
         // only the headline screens are reachable, and they must not trap.
-        const ProgramRun run = cells.Run(FaultTarget::Feed,
-                                         "wait 30\ndump\noption\ndump\nchoose Mexico\nwait 30\n"
-                                         "dump\noption\ndump\nquit\n",
+        const ProgramRun run = cells.Run(FaultTarget::Feed, FaultCells::kHeadlineWalk,
                                          WithRes(cells.Fixture().Home(), setup));
         ASSERT_EQ(run.exitCode, 0) << run.stdErr;
         ASSERT_EQ(run.dumps.size(), 4u);
@@ -308,13 +257,8 @@ TEST(FaultLifecycleTest, LeavingScreensWithWorkInFlight) {
     }
     fx.WriteFeed("mobile/mexico.xml", many + "</group></root>");
     fx.WriteFeed("mobile/mundo.xml", many + "</group></root>");
-    feeds::FaultRule late;
-    late.delayMs = 1500;
-    fx.Server().SetRule("/mobile/2notashome.xml", late);
-    feeds::FaultRule stall;
-    stall.stallMs = 3000;
-    stall.stallAfterBytes = 30;
-    fx.Server().SetRule("/mobile/estados.xml", stall);
+    fx.Server().SetRule("/mobile/2notashome.xml", {.delayMs = 1500});
+    fx.Server().SetRule("/mobile/estados.xml", {.stallMs = 3000, .stallAfterBytes = 30});
     // 101 and 102 hold sixty thumbnails each: leave them at several moments
     // while fetches, decodes and deliveries are queued.
     std::string script = "sleep 100\nevent 103\nsleep 300\n";

@@ -16,37 +16,7 @@ namespace {
 
 const char* kFrontPage = "mobile/2notashome.xml";
 
-std::vector<std::string> Strings(std::initializer_list<const char*> texts) {
-    return {texts.begin(), texts.end()};
-}
-
-TEST(HeadlinesTest, FrontPageReadsItsGroupsAndShowsAtOnceWithoutPictures) {
-    FeedFixture fx("groups");
-    fx.WriteFeed(kFrontPage, R"(<?xml version="1.0" encoding="UTF-8"?>
-<root>
-  <article Title="Suelto" PubTime="00:01"/>
-  <group Title="Portada">Texto que no cuenta
-    <article Title="¿Qué pasó en Peñón?" PubTime="10:00" Description="¡Sí, señor!"/>
-    <nota Title="Otra cosa"/>
-  </group>
-  <group Title="Opinion"><article Title="Columna" PubTime="08:00"/></group>
-  <group Title=""><article Title="Sin grupo" PubTime="99:99"/></group>
-  <group Title="PORTADA"><article Title="Mayúsculas" PubTime="11:00"/></group>
-</root>)");
-    ProgramRun run = ProgramRun::Start(fx.Home(), fx.Url(), "wait\ndump\noption\ndump\nquit\n");
-    ASSERT_EQ(run.exitCode, 0) << run.stdErr;
-    ASSERT_EQ(run.dumps.size(), 2u);
-    const Snapshot& shown = run.dumps[0];
-    EXPECT_FALSE(shown.List().is_null());
-    EXPECT_EQ(shown.Label("LabelCargando"), std::nullopt);
-    EXPECT_EQ(shown.Texts(101), Strings({"¿Qué pasó en Peñón?", "Sin grupo", "Mayúsculas"}));
-    // The untitled group's time is not shown, whatever its attribute says.
-    EXPECT_EQ(shown.Texts(102), Strings({"10:00", "", "11:00"}));
-    EXPECT_EQ(shown.Texts(103).at(0), "¡Sí, señor!");
-    EXPECT_EQ(shown.Elements(105).size(), 0u);
-    EXPECT_EQ(shown.Menu(), "closed");
-    EXPECT_EQ(run.dumps[1].Menu(), "shown");
-}
+using Strings = std::vector<std::string>;
 
 TEST(HeadlinesTest, ListWaitsForTheLastThumbnailEvenWhenAllFail) {
     FeedFixture fx("thumbs");
@@ -56,10 +26,7 @@ TEST(HeadlinesTest, ListWaitsForTheLastThumbnailEvenWhenAllFail) {
       <article Title="dos" ImgUrl="{{FEED_SERVER}}/img/nada.jpg"/>
       <article Title="tres" ImgUrl="{{FEED_SERVER}}/img/lenta.jpg"/>
       <article Title="cuatro"/></group></root>)");
-    feeds::FaultRule slow;
-    slow.delayMs = 2500;
-    slow.status = 404;
-    fx.Server().SetRule("/img/lenta.jpg", slow);
+    fx.Server().SetRule("/img/lenta.jpg", {.status = 404, .delayMs = 2500});
     // While the slow picture is out the list stays hidden and the menu closed.
     const ProgramRun run =
         ProgramRun::Start(fx.Home(), fx.Url(),
@@ -78,9 +45,19 @@ TEST(HeadlinesTest, ListWaitsForTheLastThumbnailEvenWhenAllFail) {
     EXPECT_EQ(run.dumps[2].Menu(), "shown");
 }
 
-TEST(HeadlinesTest, SectionRowsOpenGalleriesArticlesOrSayTheyCannot) {
+TEST(HeadlinesTest, FrontPageReadsItsGroupsAndSectionRowsLeadWhereTheyShould) {
     FeedFixture fx("sections");
-    fx.WriteFeed(kFrontPage, "<root/>");
+    fx.WriteFeed(kFrontPage, R"(<?xml version="1.0" encoding="UTF-8"?>
+<root>
+  <article Title="Suelto" PubTime="00:01"/>
+  <group Title="Portada">Texto que no cuenta
+    <article Title="¿Qué pasó en Peñón?" PubTime="10:00" Description="¡Sí, señor!"/>
+    <nota Title="Otra cosa"/>
+  </group>
+  <group Title="Opinion"><article Title="Columna" PubTime="08:00"/></group>
+  <group Title=""><article Title="Sin grupo" PubTime="99:99"/></group>
+  <group Title="PORTADA"><article Title="Mayúsculas" PubTime="11:00"/></group>
+</root>)");
     fx.WriteFeed("mobile/mexico.xml",
                  R"(<root><group Title=""><article Title="envuelto"/></group></root>)");
     fx.WriteFeed("mobile/deportes.xml", R"(<root><article Title="sin liga" PubTime="1:00"/>
@@ -92,24 +69,36 @@ TEST(HeadlinesTest, SectionRowsOpenGalleriesArticlesOrSayTheyCannot) {
     fx.WriteFeed("mobile/mundo.xml", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"
                                      "<root><article Title=\"A\xf1o Espa\xf1"
                                      "a\"/></root>");
-    const char* script = "event 101\nwait\ndump\n"
+    const char* script = "wait\ndump\noption\ndump\nchoose Mexico\nwait\ndump\n"
                          "event 102\nwait\ndump\n"
                          "event 108\nwait\nselect 0\ndump\nok\nwait\ndump\n"
                          "event 119\nwait\nselect 0\nwait\ndump\nquit\n";
     ProgramRun run = ProgramRun::Start(fx.Home(), fx.Url(), script);
     ASSERT_EQ(run.exitCode, 0) << run.stdErr;
-    ASSERT_EQ(run.dumps.size(), 5u);
-    EXPECT_FALSE(run.dumps[0].List().is_null());
-    EXPECT_TRUE(run.dumps[0].Texts(101).empty());
-    EXPECT_EQ(run.dumps[0].Label("LabelCargando"), std::nullopt);
-    EXPECT_EQ(run.dumps[1].Texts(101), Strings({"Año España"}));
-    EXPECT_EQ(run.dumps[2].BoxText(), "Lo sentimos, esta nota no esta disponible por el momento.");
-    EXPECT_EQ(run.dumps[2].BoxTitle(), "TestHttpGet");
-    EXPECT_EQ(run.dumps[3].Label("LabelSeccion"), "DEPORTES");
-    EXPECT_EQ(run.dumps[3].BoxText(), std::nullopt);
-    EXPECT_EQ(run.dumps[3].Texts(102).at(0), "1:00");
+    ASSERT_EQ(run.dumps.size(), 7u);
+    const Snapshot& shown = run.dumps[0];
+    EXPECT_FALSE(shown.List().is_null());
+    EXPECT_EQ(shown.Label("LabelCargando"), std::nullopt);
+    EXPECT_EQ(shown.Texts(101), Strings({"¿Qué pasó en Peñón?", "Sin grupo", "Mayúsculas"}));
+    // The untitled group's time is not shown, whatever its attribute says.
+    EXPECT_EQ(shown.Texts(102), Strings({"10:00", "", "11:00"}));
+    EXPECT_EQ(shown.Texts(103).at(0), "¡Sí, señor!");
+    EXPECT_EQ(shown.Elements(105).size(), 0u);
+    EXPECT_EQ(shown.Menu(), "closed");
+    EXPECT_EQ(run.dumps[1].Menu(), "shown");
+    // A group in a section is not read; rows without a link say so, with
+    // links they open.
+    EXPECT_FALSE(run.dumps[2].List().is_null());
+    EXPECT_TRUE(run.dumps[2].Texts(101).empty());
+    EXPECT_EQ(run.dumps[2].Label("LabelCargando"), std::nullopt);
+    EXPECT_EQ(run.dumps[3].Texts(101), Strings({"Año España"}));
+    EXPECT_EQ(run.dumps[4].BoxText(), "Lo sentimos, esta nota no esta disponible por el momento.");
+    EXPECT_EQ(run.dumps[4].BoxTitle(), "TestHttpGet");
+    EXPECT_EQ(run.dumps[5].Label("LabelSeccion"), "DEPORTES");
+    EXPECT_EQ(run.dumps[5].BoxText(), std::nullopt);
+    EXPECT_EQ(run.dumps[5].Texts(102).at(0), "1:00");
     EXPECT_EQ(fx.Server().RequestCount("/nota1.xml"), 0);
-    EXPECT_EQ(run.dumps[4].Form(), "IDF_FORM_FOTOGALERIA");
+    EXPECT_EQ(run.dumps[6].Form(), "IDF_FORM_FOTOGALERIA");
     EXPECT_EQ(fx.Server().RequestCount("/galeria1.xml"), 1);
 }
 

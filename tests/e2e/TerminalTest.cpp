@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,23 +24,21 @@ constexpr const char* kFirstHeadline = "¿Qué pasará con la reforma electoral?
 // Whether a picture is on screen: pictures are drawn with block elements
 // (U+2580 to U+259F), which no text of the reader uses.
 bool ShowsPicture(const std::string& pane) {
-    for (std::size_t i = 0; i + 2 < pane.size(); ++i) {
-        const auto b = static_cast<unsigned char>(pane[i + 2]);
-        if (pane[i] == '\xE2' && pane[i + 1] == '\x96' && b >= 0x80 && b <= 0x9F) {
-            return true;
-        }
-    }
-    return false;
+    return std::regex_search(pane, std::regex("\xE2\x96[\x80-\x9F]"));
 }
 
 // The sample edition served on 127.0.0.1 and a tmux server of our own (its
 // own socket, no configuration) whose one pane runs the reader with no
 // display; the pane stays after the reader ends.
-class TerminalFixture {
-public:
-    TerminalFixture() : socket_(fx_.Root().filename().string()) { fx_.WriteSampleEdition(); }
-    ~TerminalFixture() { Tmux({"kill-server"}, false); }
-    FeedFixture& Feeds() { return fx_; }
+class TerminalTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::system("command -v tmux >/dev/null 2>&1") != 0) {
+            GTEST_SKIP() << "tmux is not installed";
+        }
+        fx_.WriteSampleEdition();
+    }
+    void TearDown() override { Tmux({"kill-server"}, false); }
 
     std::string Tmux(const std::vector<std::string>& args, bool mustWork = true) {
         std::vector<std::string> argv = {"/usr/bin/tmux", "-L", socket_, "-f", "/dev/null"};
@@ -52,30 +51,14 @@ public:
     }
     // Ctrl-C reaches the whole foreground group: the shell that records the
     // exit status must outlive it.
-    void Launch(int cols, int rows, const std::vector<std::string>& args) {
-        const std::string record =
-            "trap : INT; \"$0\" \"$@\"; echo $? > '" + (fx_.Root() / "exit").string() + "'";
-        std::vector<std::string> command = {
-            "start-server", ";",  "set-option",         "-g", "remain-on-exit",
-            "on",           ";",  "new-session",        "-d", "-s",
-            "reader",       "-x", std::to_string(cols), "-y", std::to_string(rows)};
-        const std::vector<std::string> reader = {"sh",
-                                                 "-c",
-                                                 record,
-                                                 "env",
-                                                 "-u",
-                                                 "DISPLAY",
-                                                 "-u",
-                                                 "WAYLAND_DISPLAY",
-                                                 "TERM=xterm-256color",
-                                                 PREGONERO_BINARY,
-                                                 "--home",
-                                                 fx_.Home(),
-                                                 "--feed-server",
-                                                 fx_.Url()};
-        command.insert(command.end(), reader.begin(), reader.end());
-        command.insert(command.end(), args.begin(), args.end());
-        Tmux(command);
+    void Launch(int cols, int rows, const std::string& args) {
+        const std::string reader = "trap : INT; env -u DISPLAY -u WAYLAND_DISPLAY "
+                                   "TERM=xterm-256color '" PREGONERO_BINARY "' --home '" +
+                                   fx_.Home() + "' --feed-server " + fx_.Url() + " " + args +
+                                   "; echo $? > '" + (fx_.Root() / "exit").string() + "'";
+        Tmux({"start-server", ";", "set-option", "-g", "remain-on-exit", "on", ";", "new-session",
+              "-d", "-s", "reader", "-x", std::to_string(cols), "-y", std::to_string(rows),
+              reader});
     }
     std::string Pane() { return Tmux({"capture-pane", "-p", "-t", "reader"}); }
     // With colours and attributes, so a moved highlight counts as a change.
@@ -139,96 +122,79 @@ public:
         return status.empty() ? -1 : std::atoi(status.c_str());
     }
 
-private:
     FeedFixture fx_{"terminal"};
-    std::string socket_;
-};
-
-class TerminalTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (std::system("command -v tmux >/dev/null 2>&1") != 0) {
-            GTEST_SKIP() << "tmux is not installed";
-        }
-    }
-    TerminalFixture t;
+    std::string socket_ = fx_.Root().filename().string();
 };
 
 TEST_F(TerminalTest, KeysWalkTheFrontPageAnArticleAndTheMenu) {
-    t.Launch(100, 40, {"--terminal"});
-    const std::string front = t.WaitForScreen(kFirstHeadline);
+    // No display, but a terminal: the terminal front end without being asked.
+    Launch(100, 40, "");
+    const std::string front = WaitForScreen(kFirstHeadline);
     EXPECT_NE(front.find("PRIMERA"), std::string::npos) << front;
     EXPECT_NE(front.find("Pregonero raviv"), std::string::npos) << front;
 
     // The first Down focuses the first headline, the second moves on; Enter
     // opens it and F1 comes back.
-    t.Keys("Down Down Enter");
-    const std::string article = t.WaitForScreen("¿Qué pasará con las rutas migratorias?");
+    Keys("Down Down Enter");
+    const std::string article = WaitForScreen("¿Qué pasará con las rutas migratorias?");
     EXPECT_NE(article.find("Atras"), std::string::npos) << article;
     EXPECT_EQ(article.find("PRIMERA"), std::string::npos) << article;
-    t.Keys("F1");
-    t.WaitForScreen(kFirstHeadline);
+    Keys("F1");
+    WaitForScreen(kFirstHeadline);
     // The front page comes back fresh, nothing focused yet; Escape is back too.
-    t.Keys("Down Enter");
-    t.WaitForScreen("Atras");
-    t.Keys("Escape");
-    t.WaitForScreen(kFirstHeadline);
+    Keys("Down Enter");
+    WaitForScreen("Atras");
+    Keys("Escape");
+    WaitForScreen(kFirstHeadline);
+
+    // Too small a terminal shows a notice instead, until it is enlarged.
+    Tmux({"resize-window", "-t", "reader", "-x", "15", "-y", "6"});
+    const std::string small = WaitFor("Terminal too");
+    EXPECT_EQ(small.find("PRIMERA"), std::string::npos) << small;
+    Tmux({"resize-window", "-t", "reader", "-x", "100", "-y", "40"});
+    const std::string big = WaitForScreen(kFirstHeadline);
+    EXPECT_EQ(big.find("Terminal too"), std::string::npos) << big;
+    EXPECT_NE(big.find("PRIMERA"), std::string::npos) << big;
 
     // Tab opens the option menu; "Mas..." opens the sub-menu; one of its
     // sections replaces the front page.
-    t.Keys("Tab");
-    const std::string menu = t.WaitFor("Deportes");
+    Keys("Tab");
+    const std::string menu = WaitFor("Deportes");
     EXPECT_NE(menu.find("Mas..."), std::string::npos) << menu;
-    t.Keys("Down Down Down Down Down Enter");
-    const std::string sub = t.WaitFor("Tecno");
+    Keys("Down Down Down Down Down Enter");
+    const std::string sub = WaitFor("Tecno");
     EXPECT_EQ(sub.find("Deportes"), std::string::npos) << sub;
-    t.Keys("Down Right Enter");
-    t.WaitForScreen("TECNO");
-    t.WaitFor("PRIMERA", false);
+    Keys("Down Right Enter");
+    WaitForScreen("TECNO");
+    WaitFor("PRIMERA", false);
 
     // Ctrl-C ends the reader the platform's way and gives the terminal back.
-    t.Keys("C-c");
-    EXPECT_EQ(t.ExitCode(), 0);
-    const std::string after = t.Pane();
+    Keys("C-c");
+    EXPECT_EQ(ExitCode(), 0);
+    const std::string after = Pane();
     EXPECT_EQ(after.find("PRIMERA"), std::string::npos) << after;
 }
 
-TEST_F(TerminalTest, TooSmallShowsANoticeAndRecoversWhenEnlarged) {
-    // No display, but a terminal: the terminal front end without being asked.
-    t.Launch(80, 24, {});
-    t.WaitFor("PRIMERA");
-    t.Tmux({"resize-window", "-t", "reader", "-x", "15", "-y", "6"});
-    const std::string small = t.WaitFor("Terminal too");
-    EXPECT_EQ(small.find("PRIMERA"), std::string::npos) << small;
-    t.Tmux({"resize-window", "-t", "reader", "-x", "200", "-y", "60"});
-    const std::string big = t.WaitFor("PRIMERA");
-    EXPECT_EQ(big.find("Terminal too"), std::string::npos) << big;
-    EXPECT_NE(big.find(kFirstHeadline), std::string::npos) << big;
-}
-
 TEST_F(TerminalTest, ScriptSnapshotsMatchTheHeadlessOnes) {
-    const auto root = t.Feeds().Root();
-    const std::string steps[] = {"wait",          "dump front", "select 1", "wait",
-                                 "dump article",  "softkey 1",  "wait",     "option",
-                                 "choose Mas...", "dump menu"};
-    std::string headless;
-    std::ofstream terminal(root / "terminal.txt");
-    for (const std::string& step : steps) {
-        headless += (step.starts_with("dump ") ? "dump" : step) + "\n";
-        terminal << (step.starts_with("dump ") ? "dump " + (root / step.substr(5)).string() : step)
-                 << "\n";
+    const auto root = fx_.Root();
+    const char* names[] = {"front", "article", "menu"};
+    const std::string headless =
+        "wait\ndump\nselect 1\nwait\ndump\nsoftkey 1\nwait\noption\nchoose Mas...\ndump\nquit\n";
+    // The same steps in the terminal, each dump to a file of its own.
+    std::string terminal = headless;
+    for (std::size_t at = 0, i = 0; (at = terminal.find("dump\n", at)) != std::string::npos; ++i) {
+        const std::string dump = "dump " + (root / names[i]).string() + "\n";
+        terminal.replace(at, 5, dump);
+        at += dump.size();
     }
-    terminal << "quit\n";
-    terminal.close();
-    // The same steps headless, from a home of its own as fresh as the terminal's.
+    std::ofstream(root / "terminal.txt") << terminal;
+    // Headless from a home of its own, as fresh as the terminal's.
     std::filesystem::create_directories(root / "headless");
-    const ProgramRun run =
-        ProgramRun::Start((root / "headless").string(), t.Feeds().Url(), headless + "quit\n");
+    const ProgramRun run = ProgramRun::Start((root / "headless").string(), fx_.Url(), headless);
     ASSERT_EQ(run.exitCode, 0) << run.stdErr;
     ASSERT_EQ(run.dumps.size(), 3u);
-    t.Launch(100, 40, {"--terminal", "--script", (root / "terminal.txt").string()});
-    ASSERT_EQ(t.ExitCode(60), 0);
-    const char* names[] = {"front", "article", "menu"};
+    Launch(100, 40, "--terminal --script '" + (root / "terminal.txt").string() + "'");
+    ASSERT_EQ(ExitCode(60), 0);
     for (std::size_t i = 0; i < 3; ++i) {
         std::ifstream in(root / names[i]);
         auto shown = nlohmann::json::parse(in, nullptr, false);

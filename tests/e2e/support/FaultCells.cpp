@@ -1,12 +1,7 @@
 #include "tests/e2e/support/FaultCells.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 
 #include <gtest/gtest.h>
@@ -20,34 +15,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A short description of a screen for the matrix's record.
-std::string Describe(const Snapshot& dump) {
-    std::string state = dump.Form();
-    if (const auto loading = dump.Label("LabelCargando")) {
-        state += " label \"" + *loading + "\"";
-    }
-    if (!dump.List().is_null()) {
-        state += " list(" + std::to_string(dump.ItemIds().size()) + " rows" +
-                 (dump.List()["visible"] == false ? ", hidden" : "") + ")";
-    }
-    if (const auto pictures = dump.Elements(-1, "bitmap").size()) {
-        state += " pictures:" + std::to_string(pictures);
-    }
-    if (const auto empty = dump.Elements(-1, "empty").size()) {
-        state += " empty-slots:" + std::to_string(empty);
-    }
-    if (dump.Back() == "on") {
-        state += " back-on";
-    }
-    if (const auto box = dump.BoxText()) {
-        state += " box \"" + *box + "\"";
-    }
-    return state;
-}
-
 std::string Feed(const std::string& articles) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>" + articles + "</root>";
 }
+
+const char* kWalk = "wait 30\ndump\noption\ndump\n"
+                    "choose Mexico\nwait 30\ndump\noption\ndump\n"
+                    "choose Deportes\nwait 30\nselect 0\nwait 30\ndump\nsoftkey 1\nwait 30\ndump\n"
+                    "option\nchoose Mas...\nchoose Fotogaleria\nwait 30\nselect 0\nwait 30\ndump\n"
+                    "softkey 1\nwait 30\ndump\nquit\n";
 
 } // namespace
 
@@ -64,31 +40,16 @@ FaultCells::~FaultCells() {
     ::unsetenv("TMPDIR");
 }
 
-std::string FaultCells::DeadServer() {
-    // A port that was just free: bound, then closed, so connecting is refused.
-    const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 9;
-    if (::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(sock, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    ::close(sock);
-    return "http://127.0.0.1:" + std::to_string(port);
-}
-
 void FaultCells::WriteHealthyEdition(FaultTarget target, const std::string& detail) {
     const bool urlFault = target == FaultTarget::PictureUrl;
     extension_ = urlFault ? "jpg" : detail;
-    const std::string pictures =
-        target == FaultTarget::RefusedPicture ? DeadServer() + "/img/" : "{{FEED_SERVER}}/img/";
+    const std::string pictures = target == FaultTarget::RefusedPicture
+                                     ? std::string(kDeadServer) + "/img/"
+                                     : "{{FEED_SERVER}}/img/";
     auto picture = [&](const std::string& stem) {
         return urlFault ? detail : pictures + stem + "." + extension_;
     };
-    const std::string articles = target == FaultTarget::Refused ? DeadServer() : "{{FEED_SERVER}}";
+    const std::string articles = target == FaultTarget::Refused ? kDeadServer : "{{FEED_SERVER}}";
     FeedFixture& fx = fixture_;
     fx.WriteFeed("mobile/2notashome.xml",
                  Feed("<group Title=\"Portada\"><article Title=\"Portada uno\" PubTime=\"10:00\" "
@@ -129,30 +90,19 @@ std::vector<std::string> FaultCells::FaultPaths(FaultTarget target) const {
     return {};
 }
 
-std::string FaultCells::WalkScript() {
-    return "wait 30\ndump\noption\ndump\n"
-           "choose Mexico\nwait 30\ndump\noption\ndump\n"
-           "choose Deportes\nwait 30\nselect 0\nwait 30\ndump\nsoftkey 1\nwait 30\ndump\n"
-           "option\nchoose Mas...\nchoose Fotogaleria\nwait 30\nselect 0\nwait 30\ndump\n"
-           "softkey 1\nwait 30\ndump\nquit\n";
-}
-
 ProgramRun FaultCells::Run(FaultTarget target, const std::string& script,
                            std::vector<std::string> launcher) {
     // The program runs from a directory of its own, so a stray relative write shows.
     const std::vector<std::string> inOutside = {"/bin/sh", "-c", "cd \"$0\" && exec \"$@\"",
                                                 outside_};
     launcher.insert(launcher.end(), inOutside.begin(), inOutside.end());
-    const std::string walk = script.empty() ? WalkScript() : script;
+    const std::string walk = script.empty() ? kWalk : script;
     const RunOptions options{.timeoutSeconds = 180, .launcher = launcher, .args = {}};
     ProgramRun run = ProgramRun::Start(fixture_.Home(), fixture_.Url(), walk, options);
     if (target == FaultTarget::Refused && script.empty()) {
         // The headline screens get their feeds from the one feed server, so
         // they meet a refusing server in a run of their own.
-        ProgramRun dead = ProgramRun::Start(fixture_.Home(), DeadServer(),
-                                            "wait 30\ndump\noption\ndump\nchoose Mexico\n"
-                                            "wait 30\ndump\noption\ndump\nquit\n",
-                                            options);
+        ProgramRun dead = ProgramRun::Start(fixture_.Home(), kDeadServer, kHeadlineWalk, options);
         if (dead.exitCode != 0 || dead.dumps.size() != 4 || run.dumps.size() != kDumps) {
             run.exitCode = dead.exitCode != 0 ? dead.exitCode : -2;
             run.stdErr += dead.stdErr;
@@ -175,9 +125,8 @@ void FaultCells::ExpectAllCells(const ProgramRun& run, Headline headline,
     for (int screen = 0; screen < 4; ++screen) {
         const Snapshot& shown = run.dumps[static_cast<std::size_t>(screen) * 2];
         const Snapshot& after = run.dumps[static_cast<std::size_t>(screen) * 2 + 1];
-        SCOPED_TRACE(std::string(name_) + " on the " + screens[screen] + ": " + Describe(shown));
-        std::cout << "[cell] " << name_ << " | " << screens[screen] << " | " << Describe(shown)
-                  << "\n";
+        SCOPED_TRACE(::testing::Message()
+                     << name_ << " on the " << screens[screen] << ": " << shown);
         EXPECT_EQ(shown.Form(), forms[screen]);
         EXPECT_EQ(shown.BoxText(), std::nullopt);
         if (pictureFault) {

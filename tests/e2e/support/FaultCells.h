@@ -48,8 +48,9 @@ public:
     // Nothing was written outside the home directory and no local file leaked into it.
     void ExpectNothingOutsideHome() const;
 
-    static std::string WalkScript();
-    static std::string DeadServer();
+    // The front page and a section, each dumped and then with its menu open.
+    static constexpr const char* kHeadlineWalk =
+        "wait 30\ndump\noption\ndump\nchoose Mexico\nwait 30\ndump\noption\ndump\nquit\n";
 
 private:
     std::string name_;

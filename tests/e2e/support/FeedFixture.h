@@ -8,6 +8,9 @@
 
 namespace pregonero::e2e {
 
+// Nothing listens on port 9 of the loopback: every connection is refused fast.
+constexpr const char* kDeadServer = "http://127.0.0.1:9";
+
 // A fresh feed directory and home directory under the temporary folder, and
 // a feed server serving the first on 127.0.0.1; all gone with the object.
 class FeedFixture {

@@ -6,9 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <string_view>
-
 #include "tests/e2e/support/WaitUntil.h"
 
 namespace pregonero::e2e {
@@ -35,29 +32,17 @@ Process::Process(const std::vector<std::string>& argv, const std::vector<std::st
     ::signal(SIGPIPE, SIG_IGN);
     // Everything the child needs is made before the fork: between fork and
     // exec only async-signal-safe calls are allowed, since another thread of
-    // this process (the feed server's) may hold the allocator's lock.
-    std::vector<std::string> environment = env;
-    std::vector<std::string> unset = {"DISPLAY=", "WAYLAND_DISPLAY=", "PREGONERO_FEED_SERVER="};
-    for (const std::string& set : env) {
-        unset.push_back(set.substr(0, set.find('=') + 1));
-    }
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string_view text(*entry);
-        if (std::none_of(unset.begin(), unset.end(),
-                         [&](const std::string& name) { return text.starts_with(name); })) {
-            environment.emplace_back(text);
-        }
-    }
+    // this process (the feed server's) may hold the allocator's lock. env(1)
+    // drops the test's display and feed server and sets `env`.
+    std::vector<std::string> command = {
+        "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "PREGONERO_FEED_SERVER"};
+    command.insert(command.end(), env.begin(), env.end());
+    command.insert(command.end(), argv.begin(), argv.end());
     std::vector<char*> args;
-    for (const std::string& arg : argv) {
-        args.push_back(const_cast<char*>(arg.c_str()));
+    for (std::string& arg : command) {
+        args.push_back(arg.data());
     }
     args.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : environment) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
     int input[2];
     if (::pipe2(input, O_CLOEXEC) != 0) {
         return;
@@ -69,7 +54,7 @@ Process::Process(const std::vector<std::string>& argv, const std::vector<std::st
         ::dup2(input[0], 0);
         ::dup2(out_, 1);
         ::dup2(err_, 2);
-        ::execve(args[0], args.data(), envp.data());
+        ::execv(args[0], args.data());
         ::_exit(127);
     }
     ::close(input[0]);

@@ -53,10 +53,11 @@ ProgramRun ProgramRun::Start(const std::string& home, const std::string& feedSer
     return Finish(process, options.timeoutSeconds);
 }
 
-ProgramRun ProgramRun::Command(const std::vector<std::string>& args) {
+ProgramRun ProgramRun::Command(const std::vector<std::string>& args,
+                               const std::vector<std::string>& env) {
     std::vector<std::string> argv = {PREGONERO_BINARY};
     argv.insert(argv.end(), args.begin(), args.end());
-    Process process(argv);
+    Process process(argv, env);
     return Finish(process, 60);
 }
 

@@ -38,8 +38,10 @@ struct ProgramRun {
                             const std::string& script, const RunOptions& options = {});
     static ProgramRun Start(const std::string& home, const std::string& feedServer,
                             const std::vector<ScriptPart>& script, const RunOptions& options = {});
-    // The bare program with `args` and nothing on its standard input.
-    static ProgramRun Command(const std::vector<std::string>& args);
+    // The bare program with `args`, `env` ("NAME=value") and nothing on its
+    // standard input.
+    static ProgramRun Command(const std::vector<std::string>& args,
+                              const std::vector<std::string>& env = {});
 };
 
 } // namespace pregonero::e2e
