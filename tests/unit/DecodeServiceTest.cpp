@@ -82,22 +82,6 @@ TEST_F(DecodeServiceTest, EveryRequestGetsExactlyOneCallback) {
     EXPECT_EQ(received[11].last.error, "not a picture");
 }
 
-TEST_F(DecodeServiceTest, RefusedRequestsReturnZeroAndNeverCallBack) {
-    DecodeService service(events, network);
-    int calls = 0;
-    auto count = [&calls](DecodeOutcome&&) { ++calls; };
-    const std::string good = server.Url("/pic.jpg");
-    const auto argb = PixelFormat::Argb8888;
-    // Which URLs are fetchable is the network service's to say; one is enough here.
-    EXPECT_EQ(service.Request("ftp://127.0.0.1/pic.jpg", argb, 176, 176, 10000, count), 0u);
-    EXPECT_EQ(service.Request(good, argb, 0, 176, 10000, count), 0u);
-    EXPECT_EQ(service.Request(good, argb, 176, 4097, 10000, count), 0u);
-    EXPECT_EQ(service.Request(good, static_cast<PixelFormat>(7), 176, 176, 10000, count), 0u);
-    // Nothing was started, so nothing can come later.
-    EXPECT_TRUE(Idle(service));
-    EXPECT_EQ(calls, 0);
-}
-
 TEST_F(DecodeServiceTest, CancelledRequestsNeverCallBack) {
     DecodeService service(events, network);
     // Cancelled while fetching: the fetch goes too, or the network would stay busy.

@@ -106,15 +106,3 @@ TEST(EventLoopTest, ModalBoxRunsInputOnlyAndOtherTasksWaitUntilItCloses) {
     ASSERT_TRUE(rt.RunUntilIdle());
     EXPECT_EQ(log, (std::vector<std::string>{"key", "box closed", "http callback"}));
 }
-
-TEST(EventLoopTest, QuitEndsNestedLoopsToo) {
-    TestRuntime rt;
-    auto& loop = rt.Get().Loop();
-    Osp::Ui::Controls::MessageBox box;
-    box.Construct(L"t", L"x", Osp::Ui::Controls::MSGBOX_STYLE_OK, 0);
-    loop.Post([&] { loop.Quit(); }, TaskKind::Input);
-    int modal = -1;
-    box.ShowAndWait(modal); // returns although nobody pressed OK
-    EXPECT_EQ(modal, Osp::Ui::Controls::MSGBOX_RESULT_CLOSE);
-    loop.ResetQuit();
-}

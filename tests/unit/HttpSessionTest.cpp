@@ -94,19 +94,6 @@ protected:
     testing_support::TestRuntime rt_;
 };
 
-// Which URLs are fetchable is tested with the network service; here, that a
-// refused URL leaves the request without one.
-TEST(HttpRequestTest, SetUriTakesOnlyAbsoluteHttpUrlsWithAHost) {
-    HttpRequest request;
-    EXPECT_EQ(request.SetUri(L"http://127.0.0.1:8080/mobile/2notashome.xml"), E_SUCCESS);
-    EXPECT_EQ(request.SetUri(L"/mobile/feed.xml"), E_INVALID_ARG);
-    EXPECT_EQ(request.GetUri(), String(L"http://127.0.0.1:8080/mobile/2notashome.xml"));
-    // A NUL would cut the URL short on its way to curl.
-    HttpRequest fresh;
-    EXPECT_EQ(fresh.SetUri(String(std::u16string(u"http://a/\0x", 11))), E_INVALID_ARG);
-    EXPECT_FALSE(fresh.HasValidUri());
-}
-
 TEST_F(HttpSessionTest, SubmitRefusesAtOnceWithoutNetworkOrUrl) {
     Recorder recorder;
     HttpSession session;

@@ -47,17 +47,6 @@ TEST(KineticScrollerTest, ClicksDragsThrowsAndWheelNotches) {
     EXPECT_FALSE(scroller.Gliding());
     EXPECT_LT(ms, 4000.0);
 
-    // Wheel notches add up, turning back stops first, and the speed has a cap.
-    scroller.Wheel(1, ms);
-    scroller.Wheel(2, ms);
-    EXPECT_DOUBLE_EQ(scroller.Speed(), 3 * KineticScroller::kWheelSpeed);
-    scroller.Wheel(-1, ms);
-    EXPECT_DOUBLE_EQ(scroller.Speed(), -KineticScroller::kWheelSpeed);
-    scroller.Wheel(-100, ms);
-    EXPECT_DOUBLE_EQ(scroller.Speed(), -KineticScroller::kMaxSpeed);
-    scroller.Press(0, ms);
-    EXPECT_FALSE(scroller.Gliding());
-
     KineticScroller notch;
     notch.Wheel(1, 0);
     ms = 0;

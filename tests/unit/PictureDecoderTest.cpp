@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "feedserver/faults/HostilePictures.h"
 #include "tests/unit/TestPictures.h"
 
 using namespace pregonero::runtime;
@@ -144,28 +143,4 @@ TEST(PictureDecoderTest, BadBytesAndBadRequestsFailCleanly) {
     EXPECT_FALSE(DecodePicture(jpeg, PixelFormat::Argb8888, 176, 4097).ok);
     EXPECT_FALSE(DecodePicture(jpeg, static_cast<PixelFormat>(3), 176, 176).ok);
     EXPECT_TRUE(DecodePicture(jpeg, PixelFormat::Argb8888, 4096, 1).ok);
-}
-
-TEST(PictureDecoderTest, HostilePicturesAreRefusedBeforeDecoding) {
-    using pregonero::feeds::HostilePictures;
-    const std::pair<std::string, std::string> huge[] = {
-        {"png", HostilePictures::PngClaiming(100000, 100000)},
-        {"jpeg", HostilePictures::JpegClaiming(65000, 65000)},
-        {"wide", HostilePictures::JpegClaiming(8193, 64)},     // just over the per-side limit
-        {"square", HostilePictures::JpegClaiming(8000, 8000)}, // under it, over the pixel limit
-        {"gif", EncodeGif(16, 16, 60000, 60000)},              // a huge screen round a small frame
-    };
-    for (const auto& [name, bytes] : huge) {
-        const auto outcome = DecodePicture(bytes, PixelFormat::Argb8888, 176, 176);
-        EXPECT_FALSE(outcome.ok) << name;
-        EXPECT_EQ(outcome.error, "picture too large") << name;
-    }
-    // Too many progressive scans are refused; an ordinary progressive file is not.
-    const auto many = DecodePicture(HostilePictures::ManyScanJpeg(), PixelFormat::Argb8888, 8, 8);
-    EXPECT_FALSE(many.ok);
-    EXPECT_NE(many.error.find("scans"), std::string::npos) << many.error;
-    const std::string progressive =
-        EncodeJpeg(PatternRgba(320, 240), 320, 240, TJPF_RGBA, TJFLAG_PROGRESSIVE);
-    ExpectCentreCroppedPattern(DecodePicture(progressive, PixelFormat::Argb8888, 176, 176),
-                               PixelFormat::Argb8888, 176, "progressive");
 }

@@ -94,10 +94,4 @@ TEST_F(SampleEditionTest, GeneratingAgainGivesIdenticalBytes) {
     EXPECT_TRUE(same);
 }
 
-TEST(SampleEditionFailureTest, ReportsAnUnwritableDirectory) {
-    std::string error;
-    EXPECT_FALSE(WriteSampleEdition("/proc/not-a-place-for-feeds", &error));
-    EXPECT_FALSE(error.empty());
-}
-
 } // namespace

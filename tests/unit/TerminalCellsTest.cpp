@@ -1,10 +1,8 @@
 #include "platform/frontends/terminal/CellGrid.h"
 #include "platform/frontends/terminal/CellScale.h"
 #include "platform/frontends/terminal/PictureCells.h"
-#include "platform/frontends/terminal/TerminalColors.h"
 #include "platform/frontends/terminal/TerminalPainter.h"
 #include "platform/frontends/terminal/TextCells.h"
-#include "platform/runtime/pictures/PixelBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +15,6 @@
 #include <curses.h>
 
 using namespace pregonero::platform;
-using pregonero::runtime::IntRect;
 using pregonero::runtime::Rgba;
 using pregonero::runtime::TextStyle;
 using pregonero::runtime::TextWrap;
@@ -46,40 +43,7 @@ std::vector<std::string> WrapUtf8(const std::string& text, int cols, int rows,
     return out;
 }
 
-pregonero::runtime::PixelBuffer Solid(int width, int height, std::uint32_t topArgb,
-                                      std::uint32_t bottomArgb) {
-    pregonero::runtime::PixelBuffer p;
-    p.width = width;
-    p.height = height;
-    p.stride = width * 4;
-    p.pixels.resize(static_cast<size_t>(p.stride) * height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            std::uint32_t v = y < height / 2 ? topArgb : bottomArgb;
-            std::memcpy(&p.pixels[static_cast<size_t>(y) * p.stride + x * 4], &v, 4);
-        }
-    }
-    return p;
-}
-
 } // namespace
-
-TEST(TerminalCellsTest, PixelRectanglesLandOnTheCellsTheyMostlyCover) {
-    CellScale scale(80, 40); // 6 x 20 pixels a cell
-    EXPECT_EQ(scale.ToCells({0, 0, 480, 800}), (IntRect{0, 0, 80, 40}));
-    EXPECT_EQ(scale.ToCells({0, 38, 480, 72}), (IntRect{0, 2, 80, 4})); // 1.9 .. 5.5
-    EXPECT_EQ(scale.ToCells({304, 50, 176, 176}), (IntRect{51, 3, 29, 8}));
-    // Neighbours share an edge and never overlap or leave a gap.
-    IntRect upper = scale.ToCells({0, 100, 480, 176});
-    EXPECT_EQ(upper.y + upper.height, scale.ToCells({0, 276, 480, 176}).y);
-    // Thin or empty rectangles vanish, except text which keeps its first cell.
-    EXPECT_EQ(scale.ToCells({0, 100, 480, 5}).height, 0);
-    EXPECT_EQ(scale.ToCellsAtLeastOne({0, 101, 480, 5}), (IntRect{0, 5, 80, 1}));
-    EXPECT_EQ(scale.ToCellsAtLeastOne({0, 0, -4, 50}).width, 0);
-    EXPECT_EQ(CellScale::Intersect({0, 0, 10, 10}, {20, 20, 5, 5}).width, 0);
-    EXPECT_EQ(CellScale::Intersect({0, 0, 10, 10}, {5, -5, 10, 10}), (IntRect{5, 0, 5, 5}));
-    EXPECT_GT(CellScale(0, 0).CellWidth(), 0.0); // a degenerate terminal divides by nothing
-}
 
 TEST(TerminalCellsTest, Utf8DecodesMeasuresAndDropsWhatCouldEscape) {
     EXPECT_EQ(TextCells::Width(TextCells::Decode("¿Año?")), 5);
@@ -137,20 +101,6 @@ TEST(TerminalCellsTest, WrapsOnWordsAndEndsWithAnEllipsisWhenTextIsLeftOut) {
     }
 }
 
-TEST(TerminalCellsTest, GridKeepsWideCharactersWhole) {
-    CellGrid grid(4, 1);
-    grid.Put(0, 0, U'日', 2, {}, pregonero::runtime::FontWeight::Normal);
-    grid.Put(2, 0, U'x', 1, {}, pregonero::runtime::FontWeight::Normal);
-    EXPECT_EQ(grid.RowText(0), "日x");
-    // Overwriting the tail blanks the head, and a wide one never hangs off the edge.
-    grid.Put(1, 0, U'y', 1, {}, pregonero::runtime::FontWeight::Normal);
-    EXPECT_EQ(grid.RowText(0), " yx");
-    grid.Put(3, 0, U'本', 2, {}, pregonero::runtime::FontWeight::Normal);
-    EXPECT_EQ(grid.RowText(0), " yx");
-    grid.Put(9, 9, U'z', 1, {}, pregonero::runtime::FontWeight::Normal);
-    EXPECT_EQ(grid.Text(), " yx\n");
-}
-
 TEST(TerminalCellsTest, PainterClipsAlignsAndVeils) {
     CellGrid grid(48, 20); // 10 x 40 pixels a cell
     TerminalPainter painter(grid, CellScale(48, 20), PictureSymbols::HalfBlocks);
@@ -186,54 +136,4 @@ TEST(TerminalCellsTest, PainterClipsAlignsAndVeils) {
     painter.PopClip();
     painter.DrawText({0, 760, 480, 40}, "fin", TextStyle{});
     EXPECT_EQ(grid.RowText(19), "fin");
-}
-
-TEST(TerminalCellsTest, PicturesBecomeColouredBlocksAndBadBuffersNothing) {
-    CellGrid grid(48, 20);
-    TerminalPainter halves(grid, CellScale(48, 20), PictureSymbols::HalfBlocks);
-    // Red over blue (native ARGB words), two cells wide and one high.
-    auto picture = Solid(8, 8, 0xFFFF0000u, 0xFF0000FFu);
-    halves.DrawPixels({100, 40, 20, 40}, picture);
-    EXPECT_EQ(grid.RowText(1), "          ▀▀");
-    EXPECT_EQ(grid.At(10, 1).fg, (Rgba{255, 0, 0, 255}));
-    EXPECT_EQ(grid.At(10, 1).bg, (Rgba{0, 0, 255, 255}));
-    // Transparent pixels show what is underneath.
-    auto clear = Solid(4, 4, 0x00000000u, 0x00000000u);
-    auto cells = PictureCells::Render(clear, 1, 1, {10, 20, 30, 255}, PictureSymbols::HalfBlocks);
-    ASSERT_EQ(cells.size(), 1u);
-    EXPECT_EQ(cells[0].fg, (Rgba{10, 20, 30, 255}));
-    // chafa picks its own symbols but keeps the colours and the size.
-    auto art = PictureCells::Render(picture, 3, 2, {}, PictureSymbols::Chafa);
-    ASSERT_EQ(art.size(), 6u);
-    for (const auto& cell : art) {
-        EXPECT_TRUE(cell.fg.r > 200 || cell.bg.r > 200 || cell.fg.b > 200 || cell.bg.b > 200);
-    }
-    // A stride or size that lies is refused, not read past.
-    auto lying = picture;
-    lying.pixels.resize(10);
-    EXPECT_TRUE(PictureCells::Render(lying, 2, 2, {}, PictureSymbols::Chafa).empty());
-    lying = picture;
-    lying.stride = 4;
-    EXPECT_TRUE(PictureCells::Render(lying, 2, 2, {}, PictureSymbols::HalfBlocks).empty());
-    // RGB565: pure green.
-    pregonero::runtime::PixelBuffer green{2, 2, 4, pregonero::runtime::PixelFormat::Rgb565, {}};
-    green.pixels.assign(8, 0);
-    for (int i = 0; i < 4; ++i) {
-        std::uint16_t v = 0x07E0;
-        std::memcpy(&green.pixels[i * 2], &v, 2);
-    }
-    auto g = PictureCells::Render(green, 1, 1, {}, PictureSymbols::HalfBlocks);
-    ASSERT_EQ(g.size(), 1u);
-    EXPECT_EQ(g[0].fg, (Rgba{0, 255, 0, 255}));
-}
-
-// The key table and the too-small notice are driven through a real terminal
-// by the end-to-end terminal tests; the nearest colour is arithmetic of ours.
-TEST(TerminalCellsTest, ColoursComeFromThePaletteNearby) {
-    EXPECT_EQ(TerminalColors::Nearest256({255, 255, 255, 255}), 231);
-    EXPECT_EQ(TerminalColors::Nearest256({128, 128, 128, 255}), 244);
-    EXPECT_EQ(TerminalColors::Palette256(TerminalColors::Nearest256({0, 95, 135, 255})),
-              (Rgba{0, 95, 135, 255})); // a cube colour exactly
-    EXPECT_EQ(TerminalColors::Nearest8({250, 10, 10, 255}), COLOR_RED);
-    EXPECT_TRUE(TerminalColors::IsDark({24, 58, 104, 255}));
 }
