@@ -27,13 +27,19 @@ std::string DecodeAny(std::string_view bytes, int width, int height, ArgbImage& 
     return "not a picture";
 }
 
-std::shared_ptr<PixelBuffer> ToArgb8888(ArgbImage&& image) {
+// A buffer of the image's size in `format`, its rows still to be filled.
+std::shared_ptr<PixelBuffer> BufferFor(const ArgbImage& image, PixelFormat format) {
     auto buffer = std::make_shared<PixelBuffer>();
     buffer->width = image.width;
     buffer->height = image.height;
-    buffer->format = PixelFormat::Argb8888;
-    buffer->stride = PixelBuffer::StrideFor(PixelFormat::Argb8888, image.width);
+    buffer->format = format;
+    buffer->stride = PixelBuffer::StrideFor(format, image.width);
     buffer->pixels.resize(static_cast<std::size_t>(buffer->stride) * image.height);
+    return buffer;
+}
+
+std::shared_ptr<PixelBuffer> ToArgb8888(const ArgbImage& image) {
+    auto buffer = BufferFor(image, PixelFormat::Argb8888);
     for (int y = 0; y < image.height; ++y) {
         std::memcpy(buffer->pixels.data() + static_cast<std::size_t>(y) * buffer->stride,
                     image.pixels.data() + static_cast<std::size_t>(y) * image.width,
@@ -44,12 +50,7 @@ std::shared_ptr<PixelBuffer> ToArgb8888(ArgbImage&& image) {
 
 // Premultiplied colour taken as is, which is the picture over black.
 std::shared_ptr<PixelBuffer> ToRgb565(const ArgbImage& image) {
-    auto buffer = std::make_shared<PixelBuffer>();
-    buffer->width = image.width;
-    buffer->height = image.height;
-    buffer->format = PixelFormat::Rgb565;
-    buffer->stride = PixelBuffer::StrideFor(PixelFormat::Rgb565, image.width);
-    buffer->pixels.resize(static_cast<std::size_t>(buffer->stride) * image.height);
+    auto buffer = BufferFor(image, PixelFormat::Rgb565);
     for (int y = 0; y < image.height; ++y) {
         const std::uint32_t* from = image.pixels.data() + static_cast<std::size_t>(y) * image.width;
         std::uint8_t* row = buffer->pixels.data() + static_cast<std::size_t>(y) * buffer->stride;
@@ -87,8 +88,7 @@ DecodeOutcome DecodePicture(std::string_view bytes, PixelFormat format, int widt
                            ? std::move(decoded)
                            : PictureScaler::ScaleCentreCropped(decoded, width, height);
     decoded = ArgbImage{}; // the source is no longer needed while converting
-    auto picture =
-        format == PixelFormat::Argb8888 ? ToArgb8888(std::move(scaled)) : ToRgb565(scaled);
+    auto picture = format == PixelFormat::Argb8888 ? ToArgb8888(scaled) : ToRgb565(scaled);
     return DecodeOutcome{true, {}, std::move(picture)};
 }
 
