@@ -4,6 +4,7 @@
 
 #include "platform/app/Application.h"
 #include "platform/runtime/Runtime.h"
+#include "platform/ui/IndicatorClock.h"
 
 namespace pregonero::platform {
 
@@ -12,10 +13,13 @@ void AppRunner::RunWithHooks(Osp::App::Application& app, const std::function<boo
     auto& loop = runtime::Runtime::Get().Loop();
     loop.SetRenderHook(std::move(render));
     loop.SetBetweenTasksHook(
-        [&app, betweenTasks = std::move(betweenTasks)](runtime::LoopMode mode, int& waitMs) {
+        [&app, &loop, betweenTasks = std::move(betweenTasks)](runtime::LoopMode mode, int& waitMs) {
             if (TakeStopRequest()) {
                 app.Terminate();
                 return true;
+            }
+            if (Osp::Ui::Controls::IndicatorClock::MinuteTurned()) {
+                loop.RequestRedraw(); // the indicator bar's clock
             }
             return betweenTasks(mode, waitMs);
         });

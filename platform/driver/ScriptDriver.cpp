@@ -8,6 +8,7 @@
 #include "platform/runtime/rendering/Framebuffer.h"
 #include "platform/runtime/Runtime.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/IndicatorClock.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/OptionMenu.h"
 #include "platform/ui/ScreenComposer.h"
@@ -21,6 +22,7 @@ namespace pregonero::platform {
 
 using Osp::Ui::Controls::Form;
 using Osp::Ui::Controls::Frame;
+using Osp::Ui::Controls::IndicatorClock;
 using Osp::Ui::Controls::MessageBox;
 using Osp::Ui::Controls::OptionMenu;
 
@@ -162,6 +164,12 @@ void ScriptDriver::Execute(const std::string& raw) {
             return;
         }
         runtime::Runtime::Get().Settings().networkOn.store(arg == "on");
+    } else if (command == "clock") {
+        if (!IndicatorClock::Fix(arg)) {
+            Fail("clock needs a time of day as HH:MM");
+            return;
+        }
+        runtime::Runtime::Get().Loop().RequestRedraw();
     } else if (command == "mark") {
         Mark(arg);
     } else if (command == "dump") {

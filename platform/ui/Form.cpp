@@ -1,6 +1,7 @@
 #include "platform/ui/Form.h"
 
 #include "platform/base/JsonWriter.h"
+#include "platform/ui/IndicatorClock.h"
 #include "platform/ui/OptionMenu.h"
 
 namespace Osp::Ui::Controls {
@@ -215,8 +216,8 @@ void Form::PaintBars(const Canvas& canvas) const {
         clock.hAlign = HAlign::Right;
         clock.vAlign = VAlign::Middle;
         clock.wrap = TextWrap::SingleLine;
-        canvas.DrawTextUtf8(Rectangle(0, 0, width - 12, FormMetrics::kIndicatorHeight), "12:00",
-                            clock);
+        canvas.DrawTextUtf8(Rectangle(0, 0, width - 12, FormMetrics::kIndicatorHeight),
+                            IndicatorClock::Text(), clock);
         y += FormMetrics::kIndicatorHeight;
     }
     if (style_ & FORM_STYLE_TITLE) {
@@ -267,6 +268,9 @@ void Form::DescribeForm(pregonero::text::JsonWriter& json) const {
     json.Key("bounds").IntArray({b.x, b.y, b.width, b.height});
     json.Key("clientArea").IntArray({c.x, c.y, c.width, c.height});
     json.Key("optionKey").Bool(HasOptionkey());
+    if (style_ & FORM_STYLE_INDICATOR) {
+        json.Key("clock").String(IndicatorClock::Text());
+    }
     json.Key("softkeys").BeginArray();
     for (int i = 0; i < SOFTKEY_COUNT; ++i) {
         if (!HasSoftkey(static_cast<Softkey>(i))) {

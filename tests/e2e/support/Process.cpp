@@ -33,9 +33,16 @@ Process::Process(const std::vector<std::string>& argv, const std::vector<std::st
     // Everything the child needs is made before the fork: between fork and
     // exec only async-signal-safe calls are allowed, since another thread of
     // this process (the feed server's) may hold the allocator's lock. env(1)
-    // drops the test's display and feed server and sets `env`.
-    std::vector<std::string> command = {
-        "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "PREGONERO_FEED_SERVER"};
+    // drops the test's display and feed server, fixes the indicator's clock
+    // (captures stay the same at any hour) and sets `env`.
+    std::vector<std::string> command = {"/usr/bin/env",
+                                        "-u",
+                                        "DISPLAY",
+                                        "-u",
+                                        "WAYLAND_DISPLAY",
+                                        "-u",
+                                        "PREGONERO_FEED_SERVER",
+                                        "PREGONERO_CLOCK=12:00"};
     command.insert(command.end(), env.begin(), env.end());
     command.insert(command.end(), argv.begin(), argv.end());
     std::vector<char*> args;

@@ -10,8 +10,8 @@ namespace pregonero::e2e {
 // A child process started at construction and killed, if still running, at
 // destruction. Its standard output and error are kept in memory files, its
 // standard input is a pipe the test writes to. It inherits the test's
-// environment without the display and the feed server, so only `env`
-// ("NAME=value") sets them.
+// environment without the display and the feed server, with the clock at
+// 12:00, so only `env` ("NAME=value") sets them.
 class Process {
 public:
     Process(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
