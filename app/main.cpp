@@ -123,8 +123,10 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    pregonero::runtime::Runtime runtime;
-    auto& settings = runtime.Settings();
+    // The runtime goes before the sample's server stops: closing its kept-alive
+    // connections is what lets the server's workers end at once.
+    auto runtime = std::make_unique<pregonero::runtime::Runtime>();
+    auto& settings = runtime->Settings();
     settings.feedServer = feedServer;
     settings.homeDir = home;
     settings.scriptPath = cli.scriptPath;
@@ -135,6 +137,8 @@ int main(int argc, char* argv[]) {
         driver = std::make_unique<pregonero::platform::ScriptDriver>(std::move(source));
     }
     const int rc = RunApplication(frontEnd, driver.get(), argc, argv);
+    driver.reset();
+    runtime.reset();
     feeds.Stop();
     return rc;
 }

@@ -221,8 +221,43 @@ def memory():
     print("    gallery rssKb per photo: %s; peak %d KB" % (" ".join(str(r) for r in rss), peak))
 
 
+def quit_ms(extra, how):
+    """Milliseconds from the way out (a script line or SIGTERM) to the end of
+    the process, after the front page, an article and back were shown."""
+    home = tempfile.mkdtemp(prefix="pregonero-bench-home-")
+    reader = subprocess.Popen([PROGRAM, "--headless", "--home", home, "--script", "-"] + list(extra),
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    try:
+        reader.stdin.write("wait 30\nselect 0\nwait 30\nsoftkey 1\nwait 30\nmark up\n")
+        reader.stdin.flush()
+        for line in reader.stdout:
+            if line.startswith("mark up"):
+                break
+        start = time.perf_counter()
+        if how == "SIGTERM":
+            reader.terminate()
+        else:
+            reader.stdin.write(how)
+            reader.stdin.flush()
+        if reader.wait(timeout=30) != 0:
+            raise RuntimeError("the reader ended with %d" % reader.returncode)
+        return (time.perf_counter() - start) * 1000
+    finally:
+        if reader.poll() is None:
+            reader.kill()
+        shutil.rmtree(home, ignore_errors=True)
+
+
+def quitting():
+    for served, extra in (("bundled sample", []), ("outside server", ["--feed-server", FEEDS])):
+        for name, how in (("quit", "quit\n"), ("Salir", "option\nchoose Salir\n"), ("SIGTERM", "SIGTERM")):
+            took = statistics.median(quit_ms(extra, how) for _ in range(RUNS))
+            row("%s to exit, %s (ms)" % (name, served), "%.1f" % took, "-", "-", "<= 200 ms", took <= 200,
+                "bench/run.sh (front, article, back; then %s)" % name)
+
+
 def main():
-    for part in (net, decode, section, lists, end_to_end, memory):
+    for part in (net, decode, section, lists, end_to_end, memory, quitting):
         try:
             part()
         except Exception as error:  # one broken figure must not hide the others

@@ -7,7 +7,9 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -16,6 +18,8 @@
 
 #include "tests/e2e/support/FeedFixture.h"
 #include "tests/e2e/support/ProgramRun.h"
+#include "tests/e2e/support/Process.h"
+#include "tests/e2e/support/WaitUntil.h"
 
 namespace pregonero::e2e {
 namespace {
@@ -51,7 +55,7 @@ TEST_F(StartupTest, EventsBuildTheScreenTheyNameAndNothingElse) {
     EXPECT_EQ(run.dumps[4].Json()["form"]["title"], "Pregonero raviv");
     EXPECT_EQ(run.dumps[4].Back(), "on");
     EXPECT_EQ(run.dumps[4].BoxText(), std::nullopt);
-    EXPECT_EQ(run.dumps[4].Label("LabelCargando"), "Cargando nota...");
+    EXPECT_EQ(run.dumps[4].Label("LabelCargando"), "Error");
     // The screenshot is the whole screen, as a PNG.
     std::ifstream in(shot, std::ios::binary);
     const std::string png((std::istreambuf_iterator<char>(in)), {});
@@ -120,6 +124,7 @@ TEST_F(StartupTest, ScriptErrorsNameTheLineAndEndWithStatusTwo) {
         {"softkey 7\n", "script:1:"},
         {"event once\n", "script:1:"},
         {"network maybe\n", "script:1:"},
+        {"clock 24:00\n", "script:1: clock needs a time of day as HH:MM"},
         {"wait\nwait 0\n", ""}, // idle already: not an error
     };
     for (const auto& [script, says] : cases) {
@@ -135,6 +140,57 @@ TEST_F(StartupTest, WaitThatNeverReachesIdleIsAScriptError) {
     const ProgramRun run = ProgramRun::Start(fx_.Home(), fx_.Url(), "wait 0.3\n");
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.stdErr.find("script:1: idle not reached"), std::string::npos) << run.stdErr;
+}
+
+// The indicator's clock: the local time unless fixed, by the environment
+// (as every run of these tests does, at 12:00) or by the script.
+TEST_F(StartupTest, ClockShowsTheLocalTimeUnlessFixed) {
+    // A zone half an hour off the hour, given without the zone database.
+    auto inZone = [] {
+        const std::time_t shifted = std::time(nullptr) + 5 * 3600 + 30 * 60;
+        std::tm utc{};
+        gmtime_r(&shifted, &utc);
+        char text[8];
+        std::strftime(text, sizeof text, "%H:%M", &utc);
+        return std::string(text);
+    };
+    const std::string before = inZone();
+    const ProgramRun live =
+        Script("wait\ndump\nclock 07:05\ndump\n",
+               {.timeoutSeconds = 60,
+                .launcher = {"/usr/bin/env", "PREGONERO_CLOCK=", "TZ=<+0530>-5:30"},
+                .args = {}});
+    const std::string after = inZone();
+    ASSERT_EQ(live.exitCode, 0) << live.stdErr;
+    ASSERT_EQ(live.dumps.size(), 2u);
+    const std::string shown = live.dumps[0].Json()["form"]["clock"];
+    EXPECT_TRUE(shown == before || shown == after)
+        << shown << " between " << before << " and " << after;
+    EXPECT_EQ(live.dumps[1].Json()["form"]["clock"], "07:05");
+    const ProgramRun fixed = Script("dump\n");
+    ASSERT_EQ(fixed.dumps.size(), 1u);
+    EXPECT_EQ(fixed.dumps[0].Json()["form"]["clock"], "12:00");
+}
+
+// Every way out ends the process at once while the bundled sample is served
+// in-process and the reader still holds its connections to it.
+TEST(Quitting, EndsPromptlyWithTheBundledSample) {
+    FeedFixture fx("quitting");
+    const std::pair<std::string, int> ways[] = {
+        {"quit\n", 0}, {"option\nchoose Salir\n", 0}, {"", SIGTERM}};
+    for (const auto& [commands, signal] : ways) {
+        Process reader({PREGONERO_BINARY, "--headless", "--home", fx.Home(), "--script", "-"});
+        reader.Send("wait 30\nselect 0\nwait 30\nsoftkey 1\nwait 30\nmark up\n");
+        ASSERT_TRUE(
+            WaitUntil([&] { return reader.Out().find("mark up") != std::string::npos; }, 60))
+            << reader.Err();
+        if (signal != 0) {
+            reader.Signal(signal);
+        } else {
+            reader.Send(commands);
+        }
+        EXPECT_EQ(reader.Wait(2), 0) << (signal != 0 ? "SIGTERM" : commands) << reader.Err();
+    }
 }
 
 // The driver's timestamps: `mark LABEL` and `mark LABEL idle` lines on stdout
