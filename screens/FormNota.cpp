@@ -78,6 +78,10 @@ result FormNota::OnInitializing() {
 }
 
 void FormNota::EnableBack() {
+    // Only failures come here; a label still up would promise an article that never comes.
+    if (labelCargando != nullptr) {
+        labelCargando->SetText(L"Error");
+    }
     backEnabled = true;
     SetSoftkeyEnabled(SOFTKEY_1, true);
     RequestRedraw(true);

@@ -70,7 +70,7 @@ public:
 
 private:
     enum class Picture { None, Requested };
-    // The article cannot arrive any more: let the user move on.
+    // The article cannot arrive any more: say "Error" and let the user move on.
     void EnableBack();
     // One "article" element as one row; n is the running row number.
     Picture AddArticle(const ArticleFeed::Record& article, int& n);

@@ -92,7 +92,7 @@ TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndGalleryPagesOnePhotoAtATime
     EXPECT_EQ(run.dumps[4].Elements(-1, "bitmap")[0]["bitmap"]["format"], "ARGB8888");
     // A root named "Root" is not read; the way back stays open.
     EXPECT_EQ(run.dumps[5].Form(), "IDF_FORM_NOTA");
-    EXPECT_EQ(run.dumps[5].Label("LabelCargando"), "Cargando nota...");
+    EXPECT_EQ(run.dumps[5].Label("LabelCargando"), "Error");
     EXPECT_TRUE(run.dumps[5].List().is_null());
     EXPECT_EQ(run.dumps[5].Back(), "on");
     EXPECT_EQ(run.dumps[6].Form(), "IDF_FORM_SECCION");
