@@ -158,33 +158,34 @@ std::string SampleText::Sentence(const Topics& topics) {
     return Contract(sentence);
 }
 
-std::string SampleText::Paragraph(const Topics& topics, const std::string& linkTarget) {
+std::string SampleText::Paragraph(const Topics& topics) {
     std::string paragraph = "<p>";
     const int sentences = random_.Between(1, 3);
     for (int i = 0; i < sentences; ++i) {
         if (i > 0) {
-            paragraph += random_.Chance(25) ? "<br />" : " ";
+            // The break's tag goes in the clean-up; the line break after it stays.
+            paragraph += random_.Chance(25) ? "<br />\n" : " ";
         }
         paragraph += Sentence(topics);
     }
-    if (!linkTarget.empty()) {
-        paragraph += " Más detalles en <a href=\"" + linkTarget + "\">esta nota</ a>.";
-    }
-    return paragraph + "</p>&#13;\n";
+    return paragraph + "</p>&#13;";
+}
+
+std::string SampleText::MarkedUpLead(const Topics& topics, const std::string& linkTarget) {
+    return Join({"<p align=left><strong>", Sentence(topics), "</strong></font><br />\n<em>",
+                 Sentence(topics), "</em> Más detalles en <a href=\"", linkTarget,
+                 "\">esta nota</ a>.</p>&#13;"});
 }
 
 std::string SampleText::Body(const Topics& topics, const std::string& linkTarget) {
     const std::size_t target = static_cast<std::size_t>(random_.Between(700, 2400));
-    std::string body;
-    bool linked = linkTarget.empty();
+    std::string body = linkTarget.empty() ? "" : MarkedUpLead(topics, linkTarget);
     while (body.size() < target) {
-        const bool linkHere = !linked && random_.Chance(40);
-        std::string paragraph = Paragraph(topics, linkHere ? linkTarget : std::string());
+        std::string paragraph = Paragraph(topics);
         if (body.size() + paragraph.size() > 2800 && body.size() >= 700) {
             break;
         }
-        linked = linked || linkHere;
-        body += paragraph;
+        body += (body.empty() ? "" : "\n") + paragraph;
     }
     return body;
 }

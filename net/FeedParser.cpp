@@ -60,8 +60,9 @@ xmlParserCtxt* FeedParser::ThreadContext() {
 }
 
 int FeedParser::Options() {
-    return XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT |
-           XML_PARSE_NOBLANKS;
+    // Blank text nodes stay: an article's body is its element's first child
+    // node, even when that is the whitespace before a CDATA section.
+    return XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
 }
 
 Osp::Base::String FeedParser::FromUtf8(std::string_view utf8) {

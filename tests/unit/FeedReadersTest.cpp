@@ -139,7 +139,9 @@ TEST(ArticleFeedTest, ReadsEveryArticleWithItsBodyCleanedAndNothingElse) {
     const auto records = ReadRoot(
         R"(<root><group><article Title="no"/></group><article Title="T" Author="A" PubDate="D"
         PubTime="H" ImgLink="http://x/p.jpg" ImgDes="pie">Uno&lt;br /&gt;dos &lt;b&gt;</article>
-        <Article Title="mal"/><article/><article><![CDATA[tres<br />cuatro]]></article></root>)",
+        <Article Title="mal"/><article/><article><![CDATA[tres<br />cuatro]]></article>
+        <article>
+  <![CDATA[cinco]]></article></root>)",
         ArticleFeed::Read);
     std::string read;
     for (const auto& r : records) {
@@ -149,8 +151,10 @@ TEST(ArticleFeedTest, ReadsEveryArticleWithItsBodyCleanedAndNothingElse) {
         }
         read += " ";
     }
-    // An article with no child node has an empty body.
-    EXPECT_EQ(read, "T|A|D|H|http://x/p.jpg|pie|Unodos <b| ||||||| ||||||trescuatro| ");
+    // An article with no child node has an empty body; whitespace before a
+    // CDATA section is the first child, so it is the body.
+    EXPECT_EQ(read, "T|A|D|H|http://x/p.jpg|pie|Unodos <b| ||||||| ||||||trescuatro| "
+                    "||||||\n  | ");
 }
 
 TEST(GalleryFeedTest, NumbersOnlyArticlesUnderTheRoot) {

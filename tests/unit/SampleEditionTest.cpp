@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <cwchar>
 #include <string>
 #include <unistd.h>
 
@@ -12,7 +13,11 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include "feedserver/EditionWriter.h"
 #include "feedserver/FeedServer.h"
+#include "net/FeedDocument.h"
+#include "screens/ArticleCleanup.h"
+#include "screens/ArticleFeed.h"
 
 using namespace pregonero::feeds;
 namespace fs = std::filesystem;
@@ -83,6 +88,55 @@ TEST_F(SampleEditionTest, EveryFeedParsesAndEveryLinkNamesAFileOfTheEdition) {
     }
     EXPECT_GT(feeds, 100);
     EXPECT_GT(links, feeds);
+}
+
+// What a reader sees of each article body after the clean-up: paragraphs of
+// plain text, one a line, sentences apart, nothing of the markup left. The
+// few marked-up articles instead carry every fragment the clean-up removes.
+TEST_F(SampleEditionTest, ArticleBodiesReadCleanlyOnceCleanedUp) {
+    const std::string markedUpFolder = std::string("notas/") + EditionWriter::kMarkedUpSection;
+    int clean = 0;
+    int markedUp = 0;
+    for (const auto& [file, text] : Files(dir_)) {
+        if (*file.begin() != "notas") {
+            continue;
+        }
+        SCOPED_TRACE(file.string());
+        FeedDocument doc;
+        ASSERT_EQ(doc.LoadMemory(text.data(), text.size()), FeedDocument::Status::Ok);
+        const auto articles = ArticleFeed::Read(doc.Root());
+        ASSERT_EQ(articles.size(), 1u);
+        const std::string body = articles[0].body.ToUtf8();
+        const int number = std::stoi(file.stem().string());
+        if (file.parent_path() == markedUpFolder && number <= EditionWriter::kMarkedUpArticles) {
+            ++markedUp;
+            const std::string raw = doc.Root().FirstChildElement().FirstChildText().ToUtf8();
+            for (const wchar_t* fragment : ArticleCleanup::kFragments) {
+                const std::string wanted(fragment, fragment + std::wcslen(fragment));
+                EXPECT_NE(raw.find(wanted), std::string::npos) << wanted;
+            }
+            continue;
+        }
+        ++clean;
+        EXPECT_EQ(body.find_first_of("<>\"&{}\r\t"), std::string::npos) << body;
+        EXPECT_EQ(body.find("http"), std::string::npos) << body;
+        std::istringstream lines(body);
+        int paragraphs = 0;
+        for (std::string line; std::getline(lines, line); ++paragraphs) {
+            ASSERT_FALSE(line.empty()) << body;
+            EXPECT_NE(line.front(), ' ') << line;
+            EXPECT_NE(line.back(), ' ') << line;
+            EXPECT_EQ(line.find("  "), std::string::npos) << line;
+            // A sentence's end is followed by a space or the end of the line.
+            for (std::size_t at = line.find_first_of(".?!"); at != std::string::npos;
+                 at = line.find_first_of(".?!", at + 1)) {
+                EXPECT_TRUE(at + 1 == line.size() || line[at + 1] == ' ') << line.substr(at);
+            }
+        }
+        EXPECT_GE(paragraphs, 2) << body;
+    }
+    EXPECT_EQ(markedUp, EditionWriter::kMarkedUpArticles);
+    EXPECT_GT(clean, 150);
 }
 
 TEST_F(SampleEditionTest, GeneratingAgainGivesIdenticalBytes) {
