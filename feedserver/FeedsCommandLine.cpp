@@ -5,7 +5,8 @@
 namespace pregonero::feeds {
 
 const char* FeedsCommandLine::Usage() {
-    return "usage: pregonero-feeds DIR [--port N] [--faults FILE] | pregonero-feeds --sample DIR";
+    return "usage: pregonero-feeds DIR [--port N] [--faults FILE] | pregonero-feeds --sample DIR"
+           " | pregonero-feeds --help";
 }
 
 bool FeedsCommandLine::Fail(const std::string& reason) {
@@ -17,6 +18,10 @@ bool FeedsCommandLine::Parse(int argc, const char* const argv[]) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
+        if (arg == "--help") {
+            mode_ = Mode::Help; // whatever else is given
+            return true;
+        }
         if (arg == "--sample" || arg == "--port" || arg == "--faults") {
             if (!hasValue) {
                 return Fail(arg + " needs a value");

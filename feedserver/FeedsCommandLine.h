@@ -7,9 +7,10 @@ namespace pregonero::feeds {
 // Arguments of pregonero-feeds:
 //   pregonero-feeds DIR [--port N] [--faults FILE]
 //   pregonero-feeds --sample DIR
+//   pregonero-feeds --help
 class FeedsCommandLine {
 public:
-    enum class Mode { Serve, WriteSample };
+    enum class Mode { Serve, WriteSample, Help };
 
     // False with a one-line reason in Error() when the arguments are wrong.
     bool Parse(int argc, const char* const argv[]);

@@ -59,6 +59,10 @@ int main(int argc, char* argv[]) {
                   << ")\n";
         return 2;
     }
+    if (options.GetMode() == FeedsCommandLine::Mode::Help) {
+        std::cout << FeedsCommandLine::Usage() << "\n";
+        return 0;
+    }
     if (options.GetMode() == FeedsCommandLine::Mode::WriteSample) {
         return WriteSample(options.Directory());
     }

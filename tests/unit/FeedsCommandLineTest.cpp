@@ -26,6 +26,13 @@ TEST(FeedsCommandLineTest, ServeAndSampleFormsAndBadArguments) {
     EXPECT_EQ(sample.GetMode(), FeedsCommandLine::Mode::WriteSample);
     EXPECT_EQ(sample.Directory(), "out");
 
+    // Asking for help is never a mistake, whatever comes with it.
+    for (const auto& args : std::vector<std::vector<const char*>>{{"--help"}, {"dir", "--help"}}) {
+        FeedsCommandLine help;
+        ASSERT_TRUE(Parse(help, args)) << help.Error();
+        EXPECT_EQ(help.GetMode(), FeedsCommandLine::Mode::Help);
+    }
+
     for (const auto& args :
          std::vector<std::vector<const char*>>{{},
                                                {"a", "b"},
