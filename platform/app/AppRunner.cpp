@@ -18,7 +18,7 @@ void AppRunner::RunWithHooks(Osp::App::Application& app, const std::function<boo
                 app.Terminate();
                 return true;
             }
-            if (Osp::Ui::Controls::IndicatorClock::MinuteTurned()) {
+            if (ui::IndicatorClock::MinuteTurned()) {
                 loop.RequestRedraw(); // the indicator bar's clock
             }
             return betweenTasks(mode, waitMs);

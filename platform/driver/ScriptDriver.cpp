@@ -22,7 +22,6 @@ namespace pregonero::platform {
 
 using Osp::Ui::Controls::Form;
 using Osp::Ui::Controls::Frame;
-using Osp::Ui::Controls::IndicatorClock;
 using Osp::Ui::Controls::MessageBox;
 using Osp::Ui::Controls::OptionMenu;
 
@@ -165,7 +164,7 @@ void ScriptDriver::Execute(const std::string& raw) {
         }
         runtime::Runtime::Get().Settings().networkOn.store(arg == "on");
     } else if (command == "clock") {
-        if (!IndicatorClock::Fix(arg)) {
+        if (!ui::IndicatorClock::Fix(arg)) {
             Fail("clock needs a time of day as HH:MM");
             return;
         }

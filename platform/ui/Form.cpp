@@ -217,7 +217,7 @@ void Form::PaintBars(const Canvas& canvas) const {
         clock.vAlign = VAlign::Middle;
         clock.wrap = TextWrap::SingleLine;
         canvas.DrawTextUtf8(Rectangle(0, 0, width - 12, FormMetrics::kIndicatorHeight),
-                            IndicatorClock::Text(), clock);
+                            pregonero::ui::IndicatorClock::Text(), clock);
         y += FormMetrics::kIndicatorHeight;
     }
     if (style_ & FORM_STYLE_TITLE) {
@@ -269,7 +269,7 @@ void Form::DescribeForm(pregonero::text::JsonWriter& json) const {
     json.Key("clientArea").IntArray({c.x, c.y, c.width, c.height});
     json.Key("optionKey").Bool(HasOptionkey());
     if (style_ & FORM_STYLE_INDICATOR) {
-        json.Key("clock").String(IndicatorClock::Text());
+        json.Key("clock").String(pregonero::ui::IndicatorClock::Text());
     }
     json.Key("softkeys").BeginArray();
     for (int i = 0; i < SOFTKEY_COUNT; ++i) {

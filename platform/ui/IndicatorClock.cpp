@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace Osp::Ui::Controls {
+namespace pregonero::ui {
 
 std::time_t IndicatorClock::lastMinute_ = 0;
 
@@ -57,4 +57,4 @@ bool IndicatorClock::MinuteTurned() {
     return Fixed().empty();
 }
 
-} // namespace Osp::Ui::Controls
+} // namespace pregonero::ui

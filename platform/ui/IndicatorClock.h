@@ -3,7 +3,7 @@
 #include <ctime>
 #include <string>
 
-namespace Osp::Ui::Controls {
+namespace pregonero::ui {
 
 // The time the indicator bar shows: the local time as HH:MM, or a fixed
 // HH:MM taken from PREGONERO_CLOCK (read once) or set by a script, so that
@@ -24,4 +24,4 @@ private:
     static std::time_t lastMinute_;
 };
 
-} // namespace Osp::Ui::Controls
+} // namespace pregonero::ui
