@@ -18,7 +18,8 @@ std::string HomeDirectory::Resolve(const std::string& given) {
     return std::string(home != nullptr && *home != '\0' ? home : ".") + "/.local/share/pregonero";
 }
 
-bool HomeDirectory::Prepare(const std::string& dir, std::string* error) {
+bool HomeDirectory::Prepare(std::string* given, std::string* error) {
+    const std::string& dir = *given;
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir, ec)) {
@@ -35,5 +36,11 @@ bool HomeDirectory::Prepare(const std::string& dir, std::string* error) {
         }
     }
     fs::remove(probe, ec);
+    const fs::path real = fs::canonical(dir, ec);
+    if (ec) {
+        *error = "cannot use home directory '" + dir + "': " + ec.message();
+        return false;
+    }
+    *given = real.string();
     return true;
 }
