@@ -2,6 +2,7 @@
 // feed, a picture or the home directory can misbehave. Each cell checks what
 // the snapshot shows and that the user still has a way on; no cell may crash,
 // hang or write outside the home directory.
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -292,6 +293,16 @@ TEST(FaultHomeTest, TwoReadersStartedTogetherOnAFreshHome) {
     };
     auto first = std::async(std::launch::async, reader);
     auto second = std::async(std::launch::async, reader);
+    // Meanwhile the edition is never seen half written: it appears whole,
+    // with the stamp that is written last.
+    const std::filesystem::path sample = std::filesystem::path(fixture.Home()) / "sample";
+    int halfWritten = 0;
+    while (first.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready ||
+           second.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        halfWritten +=
+            std::filesystem::exists(sample) && !std::filesystem::exists(sample / ".stamp");
+    }
+    EXPECT_EQ(halfWritten, 0);
     for (const ProgramRun& run : {first.get(), second.get()}) {
         ASSERT_EQ(run.exitCode, 0) << run.stdErr;
         ASSERT_EQ(run.dumps.size(), 1u);
