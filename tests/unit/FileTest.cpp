@@ -87,7 +87,9 @@ TEST_F(FileTest, FailuresAreResults) {
 // itself; what they point at stays as it was and nothing lands beside it.
 // The home itself may be a link.
 TEST_F(FileTest, WritesFollowNoLinkBelowTheHome) {
-    const fs::path elsewhere = Home().parent_path() / "elsewhere";
+    // "Elsewhere" is any folder the links lead to; it lies in the scratch
+    // home only so that the test leaves nothing behind.
+    const fs::path elsewhere = Home() / "elsewhere";
     fs::create_directories(elsewhere / "deep");
     std::ofstream(elsewhere / "deportes.xml") << "ajeno";
     fs::create_symlink(elsewhere, Home() / "Res");
@@ -112,7 +114,7 @@ TEST_F(FileTest, WritesFollowNoLinkBelowTheHome) {
     EXPECT_TRUE(fs::is_symlink(Home() / "Own/deportes.xml"));
 
     // The same home reached through a link of its own: writes go through.
-    const fs::path linkedHome = Home().parent_path() / "home-link";
+    const fs::path linkedHome = Home() / "home-link";
     fs::create_symlink(Home(), linkedHome);
     rt_.Get().Settings().homeDir = linkedHome.string();
     {
