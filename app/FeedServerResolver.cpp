@@ -1,8 +1,6 @@
 #include "app/FeedServerResolver.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "app/CommandLine.h"
 #include "feedserver/SampleEdition.h"
@@ -16,20 +14,7 @@ constexpr const char* kSampleStamp = "pregonero-sample 1";
 // The sample edition in HOME/sample, written once per stamp.
 bool PrepareSample(const std::string& home, std::string* dir, std::string* error) {
     *dir = home + "/sample";
-    const std::string stampPath = *dir + "/.stamp";
-    std::string stamp;
-    std::getline(std::ifstream(stampPath), stamp);
-    if (stamp == kSampleStamp) {
-        return true;
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(*dir, ignored);
-    if (!pregonero::feeds::WriteSampleEdition(*dir, error)) {
-        return false;
-    }
-    std::ofstream out(stampPath, std::ios::trunc);
-    out << kSampleStamp << "\n";
-    return static_cast<bool>(out);
+    return pregonero::feeds::InstallSampleEdition(*dir, kSampleStamp, error);
 }
 
 } // namespace

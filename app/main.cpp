@@ -105,8 +105,8 @@ int main(int argc, char* argv[]) {
     if (!FeedServerResolver::Given(cli.feedServer, &feedServer, &error)) {
         return Fail(error);
     }
-    const std::string home = HomeDirectory::Resolve(cli.homeDir);
-    if (!HomeDirectory::Prepare(home, &error)) {
+    std::string home = HomeDirectory::Resolve(cli.homeDir);
+    if (!HomeDirectory::Prepare(&home, &error)) {
         return Fail(error);
     }
     FeedServerResolver feeds;

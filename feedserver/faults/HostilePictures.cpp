@@ -103,11 +103,19 @@ std::string HostilePictures::CmykJpeg(int side) {
 }
 
 std::string HostilePictures::ManyScanJpeg() {
-    const int side = 1024; // 2^14 blocks a component: one run symbol covers them all
-    // Hand-made progressive JPEG: three components, every AC coefficient of
-    // every component in a scan of its own, refined bit by bit from 13 down
-    // to 0. All coefficients are zero, so each scan is one end-of-band run.
-    const int blocks = (side / 8) * (side / 8);
+    return EmptyScanJpeg(1024, 1024, 3, kManyScans);
+}
+
+std::string HostilePictures::SlowJpeg() {
+    return EmptyScanJpeg(8192, 4864, 1, kSlowScans);
+}
+
+std::string HostilePictures::EmptyScanJpeg(int width, int height, int components, int scans) {
+    // Hand-made progressive JPEG: one DC scan, then each AC coefficient of
+    // each component in scans of its own, refined bit by bit from 13 down to
+    // 0. All coefficients are zero, so each AC scan is a few end-of-band runs
+    // of 2^14 to 2^15 - 1 blocks.
+    const int blocks = ((width + 7) / 8) * ((height + 7) / 8);
     std::string out = "\xFF\xD8";
     auto segment = [&out](unsigned char marker, const std::string& body) {
         out += '\xFF';
@@ -119,35 +127,43 @@ std::string HostilePictures::ManyScanJpeg() {
     };
     segment(0xDB, std::string(1, '\0') + std::string(64, '\1'));
     std::string frame = {8,
-                         static_cast<char>(side >> 8),
-                         static_cast<char>(side & 0xFF),
-                         static_cast<char>(side >> 8),
-                         static_cast<char>(side & 0xFF),
-                         3};
-    for (char id = 1; id <= 3; ++id) {
+                         static_cast<char>(height >> 8),
+                         static_cast<char>(height & 0xFF),
+                         static_cast<char>(width >> 8),
+                         static_cast<char>(width & 0xFF),
+                         static_cast<char>(components)};
+    for (char id = 1; id <= components; ++id) {
         frame += {id, 0x11, 0};
     }
     segment(0xC2, frame);
-    // One code of one bit in each table: DC difference 0, and a run of 2^14 empty blocks.
+    // One code of one bit in each table: DC difference 0, and a run of 2^14 or more empty blocks.
     std::string counts(16, '\0');
     counts[0] = 1;
     segment(0xC4, std::string(1, '\x00') + counts + std::string(1, '\x00'));
     segment(0xC4, std::string(1, '\x10') + counts + std::string(1, '\xE0'));
     BitWriter dc;
-    for (int i = 0; i < blocks * 3; ++i) {
+    for (int i = 0; i < blocks * components; ++i) {
         dc.Put(0, 1);
     }
-    segment(0xDA, {3, 1, 0, 2, 0, 3, 0, 0, 0, 0});
+    std::string dcScan = {static_cast<char>(components)};
+    for (char id = 1; id <= components; ++id) {
+        dcScan += {id, 0};
+    }
+    segment(0xDA, dcScan + std::string{0, 0, 0});
     out += dc.Finish();
-    for (char component = 1; component <= 3; ++component) {
-        for (char k = 1; k < 64; ++k) {
-            for (int al = 13; al >= 0; --al) {
+    const int runs = (blocks + 32766) / 32767;
+    int left = scans - 1;
+    for (char component = 1; component <= components && left > 0; ++component) {
+        for (char k = 1; k < 64 && left > 0; ++k) {
+            for (int al = 13; al >= 0 && left > 0; --al, --left) {
                 const int ah = al == 13 ? 0 : al + 1;
                 segment(0xDA, {1, component, 0, k, k, static_cast<char>(ah << 4 | al)});
                 BitWriter ac;
-                ac.Put(0, 1);                   // the run symbol
-                ac.Put(blocks - (1 << 14), 14); // its extra bits: no more blocks
-
+                for (int run = 0; run < runs; ++run) {
+                    const int length = blocks / runs + (run < blocks % runs ? 1 : 0);
+                    ac.Put(0, 1);                   // the run symbol
+                    ac.Put(length - (1 << 14), 14); // its extra bits
+                }
                 out += ac.Finish();
             }
         }

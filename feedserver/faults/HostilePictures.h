@@ -14,6 +14,13 @@ public:
     // over the whole image.
     static constexpr int kManyScans = 1 + 3 * 63 * 14;
     static std::string ManyScanJpeg();
+    // A valid progressive grey JPEG of 8192 x 4864 pixels in 499 scans, the
+    // most a decoder allows: about 200 KB that take seconds to decode.
+    static constexpr int kSlowScans = 499;
+    static std::string SlowJpeg();
+    // The same construction at any size (at least 2^14 blocks a component),
+    // with 1 or 3 components and `scans` scans (at most 1 + 882 a component).
+    static std::string EmptyScanJpeg(int width, int height, int components, int scans);
     // A four-channel (Adobe CMYK/YCCK) JPEG.
     static std::string CmykJpeg(int side);
     // A PNG whose header claims width x height pixels, with a few bytes of data.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "feedserver/faults/HostilePictures.h"
 #include "platform/runtime/network/NetworkService.h"
 #include "support/LocalHttpServer.h"
 #include "support/QueuePoster.h"
@@ -44,9 +45,12 @@ protected:
     }
 
     const std::string jpeg = test::EncodeJpeg(test::PatternRgba(1024, 768), 1024, 768);
+    const std::string slowToDecode = feeds::HostilePictures::SlowJpeg();
     testing_support::LocalHttpServer server{[this](httplib::Server& s) {
         s.Get("/pic.jpg", [this](const auto&, auto& res) { res.set_content(jpeg, "image/jpeg"); });
         s.Get("/slow.jpg", testing_support::Late(jpeg, "image/jpeg", 300));
+        s.Get("/slow-to-decode.jpg",
+              [this](const auto&, auto& res) { res.set_content(slowToDecode, "image/jpeg"); });
         s.Get("/text",
               [](const auto&, auto& res) { res.set_content("not a picture", "text/plain"); });
     }};
@@ -102,6 +106,32 @@ TEST_F(DecodeServiceTest, CancelledRequestsNeverCallBack) {
     EXPECT_EQ(received[1].calls, 0);
     EXPECT_EQ(received[2].calls, 0);
     EXPECT_EQ(received[3].calls, 1);
+}
+
+// The request's time-out covers the decode: a picture that takes seconds to
+// decode fails as a late download would, and one whose time ran out while it
+// waited for a worker is never started.
+TEST_F(DecodeServiceTest, TheTimeOutCoversTheDecode) {
+    DecodeService service(events, network, 1);
+    auto ask = [&](const std::string& path, int key, long timeoutMs) {
+        return service.Request(server.Url(path), PixelFormat::Rgb565, 176, 176, timeoutMs,
+                               [this, key](DecodeOutcome&& outcome) {
+                                   ++received[key].calls;
+                                   received[key].last = std::move(outcome);
+                               });
+    };
+    // The one worker is busy with the first until its time is up; the
+    // second's time is up by then.
+    ASSERT_NE(ask("/slow-to-decode.jpg", 1, 500), 0u);
+    ASSERT_TRUE(events.RunUntil([&] { return network.InFlight() == 0; }));
+    ASSERT_NE(ask("/pic.jpg", 2, 250), 0u);
+    ASSERT_TRUE(events.RunUntil([&] { return Idle(service); }));
+    for (int key : {1, 2}) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(received[key].calls, 1);
+        EXPECT_FALSE(received[key].last.ok);
+        EXPECT_EQ(received[key].last.error, DecodeBudget::kTimeout);
+    }
 }
 
 TEST_F(DecodeServiceTest, DestroyingWithWorkInFlightIsQuietAndClean) {

@@ -78,10 +78,81 @@ TEST_F(FileTest, FailuresAreResults) {
     ASSERT_EQ(readOnly.Construct(L"/Home/ro.txt", L"r"), E_SUCCESS);
     EXPECT_EQ(readOnly.Write("x", 1), E_ILLEGAL_ACCESS);
     EXPECT_EQ(ReadAll(Home() / "ro.txt"), "kept");
-    // A full disk, for real: every write to /dev/full fails with ENOSPC.
+    // A device is never written in place of a file.
     fs::create_symlink("/dev/full", Home() / "full");
-    ASSERT_EQ(full.Construct(L"/Home/full", L"w", false), E_SUCCESS);
-    EXPECT_EQ(full.Write("body", 4), E_STORAGE_FULL);
+    EXPECT_EQ(full.Construct(L"/Home/full", L"w", false), E_ILLEGAL_ACCESS);
+}
+
+// Below the home no link is followed: not a folder on the way, not the file
+// itself; what they point at stays as it was and nothing lands beside it.
+// The home itself may be a link.
+TEST_F(FileTest, WritesFollowNoLinkBelowTheHome) {
+    // "Elsewhere" is any folder the links lead to; it lies in the scratch
+    // home only so that the test leaves nothing behind.
+    const fs::path elsewhere = Home() / "elsewhere";
+    fs::create_directories(elsewhere / "deep");
+    std::ofstream(elsewhere / "deportes.xml") << "ajeno";
+    fs::create_symlink(elsewhere, Home() / "Res");
+    fs::create_directories(Home() / "Own");
+    fs::create_symlink(elsewhere / "deportes.xml", Home() / "Own/deportes.xml");
+    fs::create_symlink(elsewhere / "nuevo.xml", Home() / "Own/colgante.xml");
+    fs::create_symlink(elsewhere, Home() / "Own/sub");
+    for (const char* path :
+         {"/Home/Res/deportes.xml", "/Home/Res/nuevo.xml", "/Home/Res/deep/a.xml",
+          "/Home/Own/deportes.xml", "/Home/Own/colgante.xml", "/Home/Own/sub/deep/b.xml"}) {
+        SCOPED_TRACE(path);
+        File file;
+        EXPECT_EQ(file.Construct(String(path), L"w", true), E_ILLEGAL_ACCESS);
+        EXPECT_EQ(file.Write("escrito", 7), E_INVALID_STATE);
+    }
+    EXPECT_EQ(ReadAll(elsewhere / "deportes.xml"), "ajeno");
+    std::size_t entries = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(elsewhere)) {
+        entries += entry.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(entries, 1u) << "something was created through a link";
+    EXPECT_TRUE(fs::is_symlink(Home() / "Own/deportes.xml"));
+
+    // The same home reached through a link of its own: writes go through.
+    const fs::path linkedHome = Home() / "home-link";
+    fs::create_symlink(Home(), linkedHome);
+    rt_.Get().Settings().homeDir = linkedHome.string();
+    {
+        File file;
+        ASSERT_EQ(file.Construct(L"/Home/Own/propio.xml", L"w", true), E_SUCCESS);
+        ASSERT_EQ(file.Write("propio", 6), E_SUCCESS);
+    }
+    EXPECT_EQ(ReadAll(Home() / "Own/propio.xml"), "propio");
+}
+
+// Another reader of the path sees the old bytes until the new ones are all
+// written, then the new ones; no temporary file is left beside them.
+TEST_F(FileTest, AFileIsReplacedWholeWhenClosed) {
+    fs::create_directories(Home() / "Res");
+    std::ofstream(Home() / "Res/mexico.xml") << "<root>viejo</root>";
+    {
+        File file;
+        ASSERT_EQ(file.Construct(L"/Home/Res/mexico.xml", L"w", true), E_SUCCESS);
+        ASSERT_EQ(file.Write("<root>nue", 9), E_SUCCESS);
+        EXPECT_EQ(ReadAll(Home() / "Res/mexico.xml"), "<root>viejo</root>");
+        ASSERT_EQ(file.Write("vo</root>", 9), E_SUCCESS);
+        EXPECT_EQ(ReadAll(Home() / "Res/mexico.xml"), "<root>viejo</root>");
+    }
+    EXPECT_EQ(ReadAll(Home() / "Res/mexico.xml"), "<root>nuevo</root>");
+    // Two writers at once: each leaves a whole file, the last one closed wins.
+    {
+        File first, second;
+        ASSERT_EQ(first.Construct(L"/Home/Res/mexico.xml", L"w", true), E_SUCCESS);
+        ASSERT_EQ(second.Construct(L"/Home/Res/mexico.xml", L"w", true), E_SUCCESS);
+        ASSERT_EQ(first.Write("<root>uno</root>", 16), E_SUCCESS);
+        ASSERT_EQ(second.Write("<root>dos</root>", 16), E_SUCCESS);
+    }
+    EXPECT_EQ(ReadAll(Home() / "Res/mexico.xml"), "<root>uno</root>");
+    std::size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(Home() / "Res")) {
+        files += entry.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(files, 1u);
 }
 
 } // namespace

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "feedserver/faults/HostilePictures.h"
+#include "platform/runtime/pictures/JpegDecoder.h"
 #include "tests/unit/TestPictures.h"
 
 using namespace pregonero::runtime;
@@ -143,4 +148,42 @@ TEST(PictureDecoderTest, BadBytesAndBadRequestsFailCleanly) {
     EXPECT_FALSE(DecodePicture(jpeg, PixelFormat::Argb8888, 176, 4097).ok);
     EXPECT_FALSE(DecodePicture(jpeg, static_cast<PixelFormat>(3), 176, 176).ok);
     EXPECT_TRUE(DecodePicture(jpeg, PixelFormat::Argb8888, 4096, 1).ok);
+}
+
+// A progressive file's cost is its scans times its blocks, so a small file
+// can take seconds. Its scans are counted before any decoding, and a decode
+// stops, mid-scan, once its caller's time is up.
+TEST(PictureDecoderTest, ScansAreCountedFirstAndSlowDecodesStopAtTheirDeadline) {
+    using pregonero::feeds::HostilePictures;
+    const std::string many = HostilePictures::ManyScanJpeg();
+    EXPECT_EQ(JpegDecoder::CountScans(many), HostilePictures::kManyScans);
+    // A baseline file's entropy data is full of stuffed 0xFF bytes; an APP
+    // segment may carry the bytes of a scan marker.
+    std::string baseline = EncodeJpeg(PatternRgba(320, 240), 320, 240);
+    EXPECT_EQ(JpegDecoder::CountScans(baseline), 1);
+    baseline.insert(2, std::string("\xFF\xE1\x00\x06\xFF\xDA\x00\x02", 8));
+    EXPECT_EQ(JpegDecoder::CountScans(baseline), 1);
+    EXPECT_TRUE(DecodePicture(baseline, PixelFormat::Argb8888, 32, 32).ok);
+
+    // Refused by the count even with no time left to decode at all.
+    const DecodeBudget spent(DecodeBudget::Clock::now(), nullptr);
+    EXPECT_EQ(DecodePicture(many, PixelFormat::Argb8888, 176, 176, spent).error, "too many scans");
+
+    // The construction decodes when given the time, so only the deadline stops it.
+    const std::string modest = HostilePictures::EmptyScanJpeg(1024, 1024, 1, 499);
+    EXPECT_EQ(JpegDecoder::CountScans(modest), 499);
+    const DecodeOutcome whole = DecodePicture(modest, PixelFormat::Rgb565, 176, 176);
+    EXPECT_TRUE(whole.ok) << whole.error;
+    const std::string slow = HostilePictures::SlowJpeg();
+    EXPECT_EQ(JpegDecoder::CountScans(slow), HostilePictures::kSlowScans);
+    const DecodeBudget brief(DecodeBudget::Clock::now() + std::chrono::milliseconds(20), nullptr);
+    const DecodeOutcome abandoned = DecodePicture(slow, PixelFormat::Rgb565, 176, 176, brief);
+    EXPECT_FALSE(abandoned.ok);
+    EXPECT_EQ(abandoned.error, DecodeBudget::kTimeout);
+    EXPECT_EQ(abandoned.picture, nullptr);
+    auto cancelled = std::make_shared<std::atomic<bool>>(true);
+    EXPECT_EQ(DecodePicture(modest, PixelFormat::Rgb565, 176, 176,
+                            DecodeBudget(DecodeBudget::Clock::time_point::max(), cancelled))
+                  .error,
+              DecodeBudget::kTimeout);
 }

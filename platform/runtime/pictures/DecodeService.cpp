@@ -4,6 +4,7 @@
 #include "platform/runtime/loop/WorkerPool.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace pregonero::runtime {
 namespace {
@@ -49,18 +50,20 @@ DecodeId DecodeService::Request(const std::string& url, PixelFormat format, int 
     }
     const DecodeId id = ++lastId_;
     Lifeline lifeline = lifeline_;
-    const FetchId fetch = network_.Start(url, PictureLimits(baseLimits_, timeoutMs),
-                                         [lifeline, id](FetchResult&& result) {
-                                             if (DecodeService* self = *lifeline) {
-                                                 self->OnFetched(id, std::move(result));
-                                             }
-                                         });
+    const FetchLimits limits = PictureLimits(baseLimits_, timeoutMs);
+    const auto deadline =
+        DecodeBudget::Clock::now() + std::chrono::milliseconds(limits.totalTimeoutMs);
+    const FetchId fetch = network_.Start(url, limits, [lifeline, id](FetchResult&& result) {
+        if (DecodeService* self = *lifeline) {
+            self->OnFetched(id, std::move(result));
+        }
+    });
     if (fetch == 0) {
         return 0;
     }
-    pending_.emplace(id,
-                     Pending{std::move(callback), fetch, std::make_shared<std::atomic<bool>>(false),
-                             format, width, height});
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    pending_.emplace(id, Pending{std::move(callback), fetch, cancelled,
+                                 DecodeBudget(deadline, cancelled), format, width, height});
     ++inFlight_;
     return id;
 }
@@ -95,13 +98,15 @@ void DecodeService::OnFetched(DecodeId id, FetchResult&& result) {
 
 void DecodeService::StartDecode(DecodeId id, const Pending& pending, std::string&& body) {
     // The job carries copies only: the callback stays on the event thread.
-    pool_->Submit([body = std::move(body), cancelled = pending.cancelled, format = pending.format,
-                   width = pending.width, height = pending.height, lifeline = lifeline_,
-                   &poster = poster_, id] {
+    pool_->Submit([body = std::move(body), cancelled = pending.cancelled, budget = pending.budget,
+                   format = pending.format, width = pending.width, height = pending.height,
+                   lifeline = lifeline_, &poster = poster_, id] {
         if (cancelled->load()) {
             return;
         }
-        DecodeOutcome outcome = DecodePicture(body, format, width, height);
+        // A request that waited in the queue past its time fails as a late download would.
+        DecodeOutcome outcome = budget.Spent() ? Failure(DecodeBudget::kTimeout)
+                                               : DecodePicture(body, format, width, height, budget);
         poster.Post([lifeline, id, outcome = std::move(outcome)]() mutable {
             if (DecodeService* self = *lifeline) {
                 self->Deliver(id, std::move(outcome));

@@ -38,7 +38,10 @@ public:
     // size outside 1..4096, or a fetch the network service refuses. Otherwise
     // the callback runs exactly once, on the event thread, unless cancelled;
     // every failure (abort, status other than 200, not a picture, too large,
-    // corrupt) arrives as ok == false with a reason.
+    // corrupt) arrives as ok == false with a reason. The time-out covers the
+    // download and the decode together: a decode whose time is up is not
+    // started, and one that runs past it is abandoned, both failing with
+    // DecodeBudget::kTimeout.
     DecodeId Request(const std::string& url, PixelFormat format, int width, int height,
                      long timeoutMs, DecodeCallback callback);
     // The limits picture fetches start from (their total time-out is also
@@ -56,6 +59,7 @@ private:
         DecodeCallback callback;
         FetchId fetch = 0; // 0 once the body has arrived
         std::shared_ptr<std::atomic<bool>> cancelled;
+        DecodeBudget budget; // the request's deadline, and its cancelled flag
         PixelFormat format;
         int width;
         int height;

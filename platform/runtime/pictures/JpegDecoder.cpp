@@ -1,46 +1,140 @@
 #include "platform/runtime/pictures/JpegDecoder.h"
 
-#include "platform/runtime/loop/UniqueHandle.h"
-
 #include <bit>
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
 
-#include <turbojpeg.h>
+#include <jpeglib.h>
 
 namespace pregonero::runtime {
 namespace {
 
-using TjHandle = UniqueHandle<void, tjDestroy>;
-
-// Stop at the first warning (a truncated or damaged stream fails instead of
-// returning half a grey picture) and refuse progressive files with absurd
-// scan counts, a known way to burn CPU with a tiny file.
-constexpr int kFlags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
-
-struct ScaledSize {
-    int width;
-    int height;
+// libjpeg reports failures through error_exit, which must not return: it
+// jumps back to the setjmp of the step that was running. The functions that
+// call setjmp hold nothing with a destructor, so nothing is skipped.
+struct Errors {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
 };
 
-// The smallest reduction (1/8 .. 1) whose output still covers the request on
-// both axes; the centre crop then only ever shrinks. Upscaling is left to the
-// scaler, so nothing larger than the file's own size is allocated.
-ScaledSize ChooseScale(int fullW, int fullH, int wantW, int wantH) {
-    ScaledSize best{fullW, fullH};
-    int count = 0;
-    const tjscalingfactor* factors = tjGetScalingFactors(&count);
-    for (int i = 0; factors != nullptr && i < count; ++i) {
-        const tjscalingfactor f = factors[i];
-        if (f.num > f.denom) {
-            continue;
-        }
-        const int w = TJSCALED(fullW, f);
-        const int h = TJSCALED(fullH, f);
-        if (w >= wantW && h >= wantH &&
-            static_cast<long long>(w) * h < static_cast<long long>(best.width) * best.height) {
-            best = {w, h};
+[[noreturn]] void Jump(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<Errors*>(cinfo->err)->jump, 1);
+}
+
+[[noreturn]] void OnError(j_common_ptr cinfo) {
+    auto* errors = reinterpret_cast<Errors*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, errors->message);
+    Jump(cinfo);
+}
+
+// A warning (level -1) means damaged or truncated data: fail rather than
+// return half a grey picture. Trace messages are ignored.
+void OnMessage(j_common_ptr cinfo, int level) {
+    if (level < 0) {
+        OnError(cinfo);
+    }
+}
+
+struct Progress {
+    jpeg_progress_mgr manager;
+    const DecodeBudget* budget;
+};
+
+// Called for every row of blocks of every scan and every output row: the
+// place to give up once the budget is spent, or once the decoder meets more
+// scans than the count before decoding found.
+void OnProgress(j_common_ptr cinfo) {
+    const auto* progress = reinterpret_cast<Progress*>(cinfo->progress);
+    auto* errors = reinterpret_cast<Errors*>(cinfo->err);
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (decompress->input_scan_number > JpegDecoder::kMaxScans) {
+        std::snprintf(errors->message, sizeof errors->message, "too many scans");
+        Jump(cinfo);
+    }
+    if (progress->budget->Spent()) {
+        std::snprintf(errors->message, sizeof errors->message, "%s", DecodeBudget::kTimeout);
+        Jump(cinfo);
+    }
+}
+
+// One decompressor from creation to destruction.
+class Session {
+public:
+    Session(std::string_view bytes, const DecodeBudget& budget) {
+        cinfo.err = jpeg_std_error(&errors.manager);
+        errors.manager.error_exit = OnError;
+        errors.manager.emit_message = OnMessage;
+        errors.message[0] = '\0';
+        progress.manager.progress_monitor = OnProgress;
+        progress.budget = &budget;
+        bytes_ = bytes;
+    }
+    ~Session() {
+        if (created_) {
+            jpeg_destroy_decompress(&cinfo);
         }
     }
-    return best;
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    bool ReadHeader();
+    bool ReadPixels(JSAMPARRAY rows);
+    std::string Failure() const {
+        const std::string message = errors.message;
+        return message == DecodeBudget::kTimeout ? message : "corrupt JPEG: " + message;
+    }
+
+    jpeg_decompress_struct cinfo{};
+
+private:
+    Errors errors{};
+    Progress progress{};
+    std::string_view bytes_;
+    bool created_ = false;
+};
+
+bool Session::ReadHeader() {
+    if (setjmp(errors.jump) != 0) {
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    created_ = true;
+    cinfo.progress = &progress.manager;
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes_.data()),
+                 static_cast<unsigned long>(bytes_.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    return true;
+}
+
+// A progressive file is read whole, scan by scan, inside
+// jpeg_start_decompress; the progress monitor runs throughout.
+bool Session::ReadPixels(JSAMPARRAY rows) {
+    if (setjmp(errors.jump) != 0) {
+        return false;
+    }
+    jpeg_start_decompress(&cinfo);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        jpeg_read_scanlines(&cinfo, rows + cinfo.output_scanline,
+                            cinfo.output_height - cinfo.output_scanline);
+    }
+    jpeg_finish_decompress(&cinfo);
+    return true;
+}
+
+// The smallest reduction (1/8 .. 8/8) whose output still covers the request
+// on both axes; the centre crop then only ever shrinks. Upscaling is left to
+// the scaler, so nothing larger than the file's own size is allocated.
+unsigned ChooseEighths(int fullW, int fullH, int wantW, int wantH) {
+    for (unsigned eighths = 1; eighths < 8; ++eighths) {
+        const long long w = (static_cast<long long>(fullW) * eighths + 7) / 8;
+        const long long h = (static_cast<long long>(fullH) * eighths + 7) / 8;
+        if (w >= wantW && h >= wantH) {
+            return eighths;
+        }
+    }
+    return 8;
 }
 
 // Adobe-style CMYK as libjpeg hands it over is stored inverted (255 = no ink),
@@ -55,52 +149,87 @@ void CmykToArgb(const std::vector<unsigned char>& cmyk, ArgbImage& out) {
     }
 }
 
-std::string Failure(void* handle) {
-    return std::string("corrupt JPEG: ") + tjGetErrorStr2(handle);
+unsigned Byte(std::string_view bytes, std::size_t at) {
+    return static_cast<unsigned char>(bytes[at]);
 }
 
 } // namespace
 
 bool JpegDecoder::Sniff(std::string_view bytes) {
-    return bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-           static_cast<unsigned char>(bytes[1]) == 0xD8 &&
-           static_cast<unsigned char>(bytes[2]) == 0xFF;
+    return bytes.size() >= 3 && Byte(bytes, 0) == 0xFF && Byte(bytes, 1) == 0xD8 &&
+           Byte(bytes, 2) == 0xFF;
 }
 
-std::string JpegDecoder::Decode(std::string_view bytes, int width, int height, ArgbImage& out) {
-    TjHandle handle(tjInitDecompress());
-    if (!handle) {
-        return "cannot start the JPEG decoder";
+int JpegDecoder::CountScans(std::string_view bytes) {
+    int scans = 0;
+    std::size_t at = 2; // after the start-of-image marker
+    while (at + 1 < bytes.size()) {
+        if (Byte(bytes, at) != 0xFF) {
+            ++at; // entropy-coded data
+            continue;
+        }
+        const unsigned marker = Byte(bytes, at + 1);
+        if (marker == 0xFF) {
+            ++at; // fill byte before a marker
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += 2; // a stuffed 0xFF, TEM or a restart: no length follows
+            continue;
+        }
+        if (marker == 0xD9 || at + 3 >= bytes.size()) {
+            break; // end of image, or a segment cut short
+        }
+        const std::size_t length = Byte(bytes, at + 2) << 8 | Byte(bytes, at + 3);
+        if (length < 2) {
+            break;
+        }
+        if (marker == 0xDA) {
+            ++scans;
+        }
+        at += 2 + length;
     }
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto size = static_cast<unsigned long>(bytes.size());
-    int fullW = 0, fullH = 0, subsamp = 0, colorspace = 0;
-    if (tjDecompressHeader3(handle.get(), data, size, &fullW, &fullH, &subsamp, &colorspace) != 0) {
-        return Failure(handle.get());
+    return scans;
+}
+
+std::string JpegDecoder::Decode(std::string_view bytes, int width, int height, ArgbImage& out,
+                                const DecodeBudget& budget) {
+    if (CountScans(bytes) > kMaxScans) {
+        return "too many scans";
     }
+    Session session(bytes, budget);
+    if (!session.ReadHeader()) {
+        return session.Failure();
+    }
+    jpeg_decompress_struct& cinfo = session.cinfo;
+    const long long fullW = cinfo.image_width, fullH = cinfo.image_height;
     if (fullW < 1 || fullH < 1 || fullW > kMaxSide || fullH > kMaxSide ||
-        static_cast<long long>(fullW) * fullH > kMaxPixels) {
+        fullW * fullH > kMaxPixels) {
         return "picture too large";
     }
-    const ScaledSize scaled = ChooseScale(fullW, fullH, width, height);
-    out.width = scaled.width;
-    out.height = scaled.height;
-    out.pixels.assign(static_cast<std::size_t>(scaled.width) * scaled.height, 0);
-    const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
-    if (cmyk) {
-        std::vector<unsigned char> raw(out.pixels.size() * 4);
-        if (tjDecompress2(handle.get(), data, size, raw.data(), scaled.width, 0, scaled.height,
-                          TJPF_CMYK, kFlags) != 0) {
-            return Failure(handle.get());
-        }
-        CmykToArgb(raw, out);
-        return {};
-    }
+    cinfo.scale_num =
+        ChooseEighths(static_cast<int>(fullW), static_cast<int>(fullH), width, height);
+    cinfo.scale_denom = 8;
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     // Both orders give the 0xAARRGGBB word in memory; libjpeg fills alpha with 0xFF.
-    const int pixelFormat = std::endian::native == std::endian::little ? TJPF_BGRA : TJPF_ARGB;
-    if (tjDecompress2(handle.get(), data, size, reinterpret_cast<unsigned char*>(out.pixels.data()),
-                      scaled.width, 0, scaled.height, pixelFormat, kFlags) != 0) {
-        return Failure(handle.get());
+    cinfo.out_color_space =
+        cmyk ? JCS_CMYK
+             : (std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB);
+    jpeg_calc_output_dimensions(&cinfo);
+    out.width = static_cast<int>(cinfo.output_width);
+    out.height = static_cast<int>(cinfo.output_height);
+    out.pixels.assign(static_cast<std::size_t>(out.width) * out.height, 0);
+    std::vector<unsigned char> raw(cmyk ? out.pixels.size() * 4 : 0);
+    unsigned char* base = cmyk ? raw.data() : reinterpret_cast<unsigned char*>(out.pixels.data());
+    std::vector<JSAMPROW> rows(static_cast<std::size_t>(out.height));
+    for (std::size_t y = 0; y < rows.size(); ++y) {
+        rows[y] = base + y * static_cast<std::size_t>(out.width) * 4;
+    }
+    if (!session.ReadPixels(rows.data())) {
+        return session.Failure();
+    }
+    if (cmyk) {
+        CmykToArgb(raw, out);
     }
     return {};
 }

@@ -11,9 +11,10 @@
 namespace pregonero::runtime {
 namespace {
 
-std::string DecodeAny(std::string_view bytes, int width, int height, ArgbImage& image) {
+std::string DecodeAny(std::string_view bytes, int width, int height, ArgbImage& image,
+                      const DecodeBudget& budget) {
     if (JpegDecoder::Sniff(bytes)) {
-        return JpegDecoder::Decode(bytes, width, height, image);
+        return JpegDecoder::Decode(bytes, width, height, image, budget);
     }
     if (PngDecoder::Sniff(bytes)) {
         return PngDecoder::Decode(bytes, image);
@@ -70,7 +71,8 @@ DecodeOutcome Fail(std::string reason) {
 
 } // namespace
 
-DecodeOutcome DecodePicture(std::string_view bytes, PixelFormat format, int width, int height) {
+DecodeOutcome DecodePicture(std::string_view bytes, PixelFormat format, int width, int height,
+                            const DecodeBudget& budget) {
     if (width < 1 || height < 1 || width > kMaxRequestedSide || height > kMaxRequestedSide) {
         return Fail("requested size out of range");
     }
@@ -81,8 +83,11 @@ DecodeOutcome DecodePicture(std::string_view bytes, PixelFormat format, int widt
         return Fail("empty body");
     }
     ArgbImage decoded;
-    if (std::string error = DecodeAny(bytes, width, height, decoded); !error.empty()) {
+    if (std::string error = DecodeAny(bytes, width, height, decoded, budget); !error.empty()) {
         return Fail(std::move(error));
+    }
+    if (budget.Spent()) {
+        return Fail(DecodeBudget::kTimeout);
     }
     ArgbImage scaled = decoded.width == width && decoded.height == height
                            ? std::move(decoded)

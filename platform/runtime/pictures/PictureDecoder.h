@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/runtime/pictures/DecodeBudget.h"
 #include "platform/runtime/pictures/PixelBuffer.h"
 
 #include <memory>
@@ -21,7 +22,10 @@ inline constexpr int kMaxRequestedSide = 4096;
 // themselves (never from a URL), decodes, and scales to exactly
 // width x height, centre-cropped to keep the aspect ratio, in the requested
 // format. Transparent parts become black in RGB565, which has no alpha.
-// A damaged or truncated file fails; nothing partial is returned.
-DecodeOutcome DecodePicture(std::string_view bytes, PixelFormat format, int width, int height);
+// A damaged or truncated file fails; nothing partial is returned. Once
+// `budget` is spent the decode stops (a JPEG mid-scan, the others between
+// steps) and fails with DecodeBudget::kTimeout.
+DecodeOutcome DecodePicture(std::string_view bytes, PixelFormat format, int width, int height,
+                            const DecodeBudget& budget = {});
 
 } // namespace pregonero::runtime
