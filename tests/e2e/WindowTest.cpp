@@ -106,37 +106,16 @@ std::vector<unsigned long> WindowPixels(Display* display, Window window, int& w,
     return pixels;
 }
 
-// Window pixels that differ from what they should show: the frame enlarged
-// `factor` times from (x0, y0), each frame pixel a factor × factor block, and
-// the margin colour around it; -1 when the window cannot be read.
+// Window pixels other than the frame shown sw × sh from (x0, y0) on the
+// margin colour: at a whole factor each frame pixel is a block of exactly
+// its colour; shrunk, a smoothed pixel lies within the colours of the frame
+// pixels around the point it samples. -1 when the window cannot be read.
 long Differences(const std::vector<unsigned char>& frame, unsigned width, Display* display,
-                 Window window, int factor, int x0 = 0, int y0 = 0) {
+                 Window window, int x0, int y0, int sw, int sh) {
     int w = 0, h = 0;
     const auto pixels = WindowPixels(display, window, w, h);
     const int height = width == 0 ? 0 : int(frame.size() / 3 / width);
-    long differing = pixels.empty() ? -1 : 0;
-    for (int y = 0; y < h && !pixels.empty(); ++y) {
-        for (int x = 0; x < w; ++x) {
-            const int fx = (x - x0) / factor, fy = (y - y0) / factor;
-            unsigned long want = kMargin;
-            if (x >= x0 && y >= y0 && fx < int(width) && fy < height) {
-                const unsigned char* rgb = &frame[(std::size_t(fy) * width + fx) * 3];
-                want = (unsigned long)(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
-            }
-            differing += pixels[std::size_t(y) * w + x] != want;
-        }
-    }
-    return differing;
-}
-
-// Window pixels that cannot come from the frame shrunk to sw × sh at
-// (x0, y0): a smoothed pixel lies within the colours of the frame pixels
-// around the point it samples; the margin stays dark. -1 when unreadable.
-long ShrunkDifferences(const std::vector<unsigned char>& frame, unsigned width, Display* display,
-                       Window window, int x0, int y0, int sw, int sh) {
-    int w = 0, h = 0;
-    const auto pixels = WindowPixels(display, window, w, h);
-    const int height = width == 0 ? 0 : int(frame.size() / 3 / width);
+    const bool whole = width != 0 && sw % width == 0;
     long differing = pixels.empty() ? -1 : 0;
     for (int y = 0; y < h && !pixels.empty(); ++y) {
         for (int x = 0; x < w; ++x) {
@@ -146,18 +125,20 @@ long ShrunkDifferences(const std::vector<unsigned char>& frame, unsigned width, 
                 continue;
             }
             const int cx = int((x - x0 + 0.5) * width / sw), cy = int((y - y0 + 0.5) * height / sh);
+            const int reach = whole ? 0 : 2; // frame pixels around the sample that may count
             for (int c = 0; c < 3; ++c) {
                 int low = 255, high = 0;
-                for (int fy = std::max(0, cy - 2); fy <= std::min(height - 1, cy + 1); ++fy) {
-                    for (int fx = std::max(0, cx - 2); fx <= std::min(int(width) - 1, cx + 1);
-                         ++fx) {
+                for (int fy = std::max(0, cy - reach); fy <= std::min(height - 1, cy + reach / 2);
+                     ++fy) {
+                    for (int fx = std::max(0, cx - reach);
+                         fx <= std::min(int(width) - 1, cx + reach / 2); ++fx) {
                         const int v = frame[(std::size_t(fy) * width + fx) * 3 + c];
                         low = std::min(low, v);
                         high = std::max(high, v);
                     }
                 }
                 const int v = int(got >> (16 - 8 * c) & 0xFF);
-                if (v < low - 2 || v > high + 2) {
+                if (v < low - reach || v > high + reach) {
                     ++differing;
                     break;
                 }
@@ -259,7 +240,8 @@ protected:
     }
     // Window pixels other than the frame at `factor` from (x0, y0).
     long Differences(int factor, int x0 = 0, int y0 = 0) {
-        return e2e::Differences(frame_, width_, display_.get(), window_, factor, x0, y0);
+        return e2e::Differences(frame_, width_, display_.get(), window_, x0, y0, 480 * factor,
+                                800 * factor);
     }
 
     static constexpr const char* kTitle = "Pregonero raviv";
@@ -281,6 +263,17 @@ TEST_F(WindowTest, WindowShowsTheDriversFrameAndClosingOrSigtermEndsTheReader) {
     long differing = -1;
     WaitUntil([&] { return (differing = Differences(2)) == 0; }, 5);
     EXPECT_EQ(differing, 0) << "window pixels differing from the screenshot";
+    // It carries the program's icon, 64 pixels square.
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* icon = nullptr;
+    XGetWindowProperty(display_.get(), window_, XInternAtom(display_.get(), "_NET_WM_ICON", False),
+                       0, 2, False, AnyPropertyType, &type, &format, &count, &after, &icon);
+    ASSERT_EQ(count, 2u);
+    EXPECT_EQ(reinterpret_cast<long*>(icon)[0], 64);
+    EXPECT_EQ(reinterpret_cast<long*>(icon)[1], 64);
+    XFree(icon);
 
     // The script has no end of its own: only closing the window ends the reader.
     XEvent event{};
@@ -321,8 +314,8 @@ TEST_F(WindowTest, ResizedWindowScalesTheScreenAndPointerAndDesktopKeysFollow) {
     resize(300, 400);
     WaitUntil(
         [&] {
-            return (differing = ShrunkDifferences(frame_, width_, display_.get(), window_, 30, 0,
-                                                  240, 400)) == 0;
+            return (differing = e2e::Differences(frame_, width_, display_.get(), window_, 30, 0,
+                                                 240, 400)) == 0;
         },
         10);
     EXPECT_EQ(differing, 0) << "pixels not the screen shrunk to half, centred";

@@ -118,17 +118,13 @@ void SdlWindow::SetIcon() {
         };
         straight[i] = (a << 24) | channel(16) | channel(8) | channel(0);
     }
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-        straight.data(), icon.width, icon.height, 32, icon.width * 4, SDL_PIXELFORMAT_ARGB8888);
-    if (surface != nullptr) {
-        SDL_SetWindowIcon(window_.get(), surface); // SDL keeps its own copy
-        SDL_FreeSurface(surface);
+    std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> surface(
+        SDL_CreateRGBSurfaceWithFormatFrom(straight.data(), icon.width, icon.height, 32,
+                                           icon.width * 4, SDL_PIXELFORMAT_ARGB8888),
+        SDL_FreeSurface);
+    if (surface) {
+        SDL_SetWindowIcon(window_.get(), surface.get()); // SDL keeps its own copy
     }
-}
-
-std::string SdlWindow::RendererName() const {
-    SDL_RendererInfo info{};
-    return SDL_GetRendererInfo(renderer_.get(), &info) == 0 ? info.name : "";
 }
 
 WindowScale::Placement SdlWindow::Placement() const {

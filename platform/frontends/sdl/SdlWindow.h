@@ -30,8 +30,6 @@ public:
     // when it lies in the margin around the screen (the pixel is then the
     // nearest one on the screen's edge).
     bool ToScreen(int windowX, int windowY, int* x, int* y) const;
-    // The renderer SDL picked ("software", "opengl", ...), for the trace.
-    std::string RendererName() const;
 
 private:
     // Defined with SDL's headers, which this one keeps out of its includers.
