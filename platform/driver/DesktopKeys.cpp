@@ -24,6 +24,11 @@ bool MovesDown(ui::Key key) {
     return key == ui::Key::Down || key == ui::Key::PageDown;
 }
 
+bool InTallRow(const CustomList& list) {
+    const auto* row = list.GetItemAt(list.GetFocusedIndex());
+    return row != nullptr && row->GetHeight() > list.GetBounds().height;
+}
+
 } // namespace
 
 CustomList* DesktopKeys::ListOnScreen() {
@@ -61,7 +66,9 @@ bool DesktopKeys::Step(CustomList* list, ui::Key key, const ViewCheck& worthShow
     const int scroll = list->GetScrollY();
     ui::ScreenComposer::HandleKey(*frame, key);
     // Arrow and page keys never change screens, so the list is still there.
-    if (MovesDown(key) && worthShowing && !worthShowing(*list)) {
+    // Only a row taller than the view can fill it with nothing, so only then
+    // is the front end asked (it may have to draw the whole screen to know).
+    if (MovesDown(key) && worthShowing && InTallRow(*list) && !worthShowing(*list)) {
         list->SetFocusedIndex(focus);
         list->SetScrollY(scroll);
         return false;
