@@ -24,7 +24,7 @@ constexpr Uint8 kMargin[3] = {24, 24, 28};
 constexpr int kMinWidth = 120;
 constexpr int kMinHeight = 200;
 
-// Whether the machine has a GPU that Mesa or a vendor driver can render
+// Whether the machine has a GPU a graphics driver can render
 // with: one shows a DRM render node. Without one, GL is Mesa's llvmpipe,
 // which does on the processor what SDL's own renderer does, at a cost of
 // some 90 MB of LLVM.
