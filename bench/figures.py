@@ -256,8 +256,37 @@ def quitting():
                 "bench/run.sh (front, article, back; then %s)" % name)
 
 
+def window_memory():
+    # The window on a virtual display, which has no GPU: SDL's software
+    # renderer as the reader picks it, against the GL renderer (Mesa's llvmpipe).
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1100x1800x24", "-nolisten", "tcp"],
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    try:
+        display = ":" + xvfb.stdout.readline().strip()
+
+        def rss(driver):
+            home = tempfile.mkdtemp(prefix="pregonero-bench-home-")
+            env = dict(os.environ, DISPLAY=display, SDL_RENDER_DRIVER=driver)
+            done = subprocess.run([PROGRAM, "--home", home, "--feed-server", FEEDS, "--script", "-"],
+                                  input="wait 30\ndump\nquit\n", env=env, capture_output=True, text=True,
+                                  timeout=120)
+            shutil.rmtree(home, ignore_errors=True)
+            dumps = [json.loads(l) for l in done.stdout.splitlines() if l.startswith("{")]
+            if done.returncode != 0 or not dumps:
+                raise RuntimeError("window run failed: " + done.stderr[-500:])
+            return dumps[-1]["rssKb"] / 1024
+
+        ours = statistics.median(rss("") for _ in range(3))
+        gl = statistics.median(rss("opengl") for _ in range(3))
+        row("window RSS after the front page (MB)", "%.1f" % ours, "%.1f" % gl, "%.2f" % (ours / gl), "< 60 MB",
+            ours < 60, "bench/run.sh (Xvfb; wait; dump rssKb; anchor SDL_RENDER_DRIVER=opengl)")
+    finally:
+        xvfb.terminate()
+        xvfb.wait()
+
+
 def main():
-    for part in (net, decode, section, lists, end_to_end, memory, quitting):
+    for part in (net, decode, section, lists, end_to_end, memory, quitting, window_memory):
         try:
             part()
         except Exception as error:  # one broken figure must not hide the others

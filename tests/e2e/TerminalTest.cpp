@@ -1,5 +1,6 @@
 // The reader in its terminal front end, inside a private tmux server: keys
 // go in with send-keys, the screen comes back with capture-pane.
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -51,11 +52,14 @@ protected:
     }
     // Ctrl-C reaches the whole foreground group: the shell that records the
     // exit status must outlive it.
-    void Launch(int cols, int rows, const std::string& args) {
-        const std::string reader = "trap : INT; env -u DISPLAY -u WAYLAND_DISPLAY "
-                                   "TERM=xterm-256color '" PREGONERO_BINARY "' --home '" +
-                                   fx_.Home() + "' --feed-server " + fx_.Url() + " " + args +
-                                   "; echo $? > '" + (fx_.Root() / "exit").string() + "'";
+    // The reader's standard error goes to the file "err".
+    void Launch(int cols, int rows, const std::string& args,
+                const std::string& term = "xterm-256color") {
+        const std::string reader = "trap : INT; env -u DISPLAY -u WAYLAND_DISPLAY TERM=" + term +
+                                   " '" PREGONERO_BINARY "' --home '" + fx_.Home() +
+                                   "' --feed-server " + fx_.Url() + " " + args + " 2> '" +
+                                   (fx_.Root() / "err").string() + "'; echo $? > '" +
+                                   (fx_.Root() / "exit").string() + "'";
         Tmux({"start-server", ";", "set-option", "-g", "remain-on-exit", "on", ";", "new-session",
               "-d", "-s", "reader", "-x", std::to_string(cols), "-y", std::to_string(rows),
               reader});
@@ -63,6 +67,18 @@ protected:
     std::string Pane() { return Tmux({"capture-pane", "-p", "-t", "reader"}); }
     // With colours and attributes, so a moved highlight counts as a change.
     std::string ColouredPane() { return Tmux({"capture-pane", "-e", "-p", "-t", "reader"}); }
+    // Sends keys that may change nothing, then "?" and back: once the key
+    // overlay has come and gone, the keys before it have been handled.
+    std::string KeysThenSettle(const std::string& keys) {
+        std::istringstream names(keys);
+        for (std::string key; names >> key;) {
+            Tmux({"send-keys", "-t", "reader", key});
+        }
+        Tmux({"send-keys", "-t", "reader", "?"});
+        WaitFor("Quit");
+        Tmux({"send-keys", "-t", "reader", "Escape"});
+        return WaitFor("Quit", false);
+    }
     // One key at a time, as a person types: each must change the screen
     // before the next goes in.
     void Keys(const std::string& keys) {
@@ -210,6 +226,130 @@ TEST_F(TerminalTest, ScriptSnapshotsMatchTheHeadlessOnes) {
         EXPECT_FALSE(expected.is_null()) << names[i];
         EXPECT_EQ(shown, expected) << names[i] << " snapshots differ";
     }
+}
+
+// Lines of the pane from the first holding `from` to the first after it
+// holding `to`, both included.
+std::vector<std::string> LinesBetween(const std::string& pane, const std::string& from,
+                                      const std::string& to) {
+    std::vector<std::string> lines;
+    std::istringstream in(pane);
+    for (std::string line; std::getline(in, line);) {
+        if (lines.empty() && line.find(from) == std::string::npos) {
+            continue;
+        }
+        lines.push_back(line);
+        if (line.find(to) != std::string::npos) {
+            break;
+        }
+    }
+    return lines;
+}
+
+// Whether any line holds letters or digits: the view is not empty.
+bool ShowsText(const std::vector<std::string>& lines) {
+    for (const auto& line : lines) {
+        if (std::regex_search(line, std::regex("[A-Za-z0-9]"))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(TerminalTest, SmallTerminalsCutTextsInsteadOfOverlappingThemAndTheMenuCoversThePage) {
+    // A time glued to the next word ("04:48pasará") is two texts on the same cells.
+    const std::regex glued("[0-9][0-9]:[0-9][0-9][^ 0-9\\n]");
+    Launch(20, 10, "");
+    const std::string tiny = WaitForScreen("PRIMERA");
+    EXPECT_FALSE(std::regex_search(tiny, glued)) << tiny;
+    Tmux({"resize-window", "-t", "reader", "-x", "40", "-y", "16"});
+    const std::string small = WaitForScreen("Pregonero raviv");
+    EXPECT_FALSE(std::regex_search(small, glued)) << small;
+
+    // Between the menu's buttons no letter of the page behind shows through.
+    Keys("Tab");
+    const std::string menu = WaitFor("Deportes");
+    const auto lines = LinesBetween(menu, "Primera", "Salir");
+    ASSERT_GE(lines.size(), 3u) << menu;
+    const std::regex labels("Primera|Mexico|Mundo|Estados|DF|EdoMex|Vialidad|Cartera|Deportes|"
+                            "Showbis|Mas\\.\\.\\.|Salir|▸|\\s");
+    for (const auto& line : lines) {
+        EXPECT_EQ(std::regex_replace(line, labels, ""), "") << menu;
+    }
+}
+
+TEST_F(TerminalTest, WithoutColoursTheFocusedRowShowsInReverseVideo) {
+    Launch(60, 20, "", "vt100");
+    WaitForScreen("PRIMERA");
+    // Whether reverse video is on where the first headline begins, going
+    // through every attribute change before it.
+    const auto reversedAtHeadline = [this] {
+        const std::string pane = ColouredPane();
+        const std::string before = pane.substr(0, pane.find("pasará con la reforma"));
+        const std::regex sgr("\x1b\\[([0-9;]*)m");
+        bool reversed = false;
+        for (std::sregex_iterator it(before.begin(), before.end(), sgr), done; it != done; ++it) {
+            const std::string params = (*it)[1].str();
+            reversed = reversed && !params.empty(); // ESC [ m resets everything
+            std::istringstream in(params);
+            for (std::string p; std::getline(in, p, ';');) {
+                reversed = p == "7" || (reversed && p != "0" && p != "27");
+            }
+        }
+        return reversed;
+    };
+    EXPECT_FALSE(reversedAtHeadline()) << ColouredPane();
+    Keys("Down");
+    EXPECT_TRUE(reversedAtHeadline()) << ColouredPane();
+    Keys("q");
+    EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(TerminalTest, TerminalThatCannotMoveItsCursorIsRefusedInOneLine) {
+    Launch(80, 20, "", "dumb");
+    EXPECT_EQ(ExitCode(), 2);
+    std::ifstream in(fx_.Root() / "err");
+    const std::string err((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("TERM=dumb"), std::string::npos) << err;
+}
+
+TEST_F(TerminalTest, DesktopKeysPageToTheEndsAndArticlesStopAtTheirLastLine) {
+    Launch(60, 24, "");
+    WaitForScreen(kFirstHeadline);
+    // End shows the last headline; a second End changes nothing.
+    Keys("End");
+    const std::string end = WaitFor(kFirstHeadline, false);
+    EXPECT_EQ(KeysThenSettle("End"), end);
+    Keys("Home");
+    WaitFor(kFirstHeadline);
+    // Space pages down, Shift-Space (a plain space in a terminal) too; Page Up comes back.
+    Keys("Space");
+    WaitFor(kFirstHeadline, false);
+    Keys("PageUp");
+    WaitFor(kFirstHeadline);
+    // j and k move the focus as Down and Up do; Enter opens the focused row.
+    Keys("j j k Enter");
+    WaitForScreen("Atras");
+    EXPECT_EQ(Pane().find("PRIMERA"), std::string::npos);
+
+    // Paging past an article's end stops at its last lines: never a view of nothing.
+    const std::string last = KeysThenSettle("End");
+    const auto body = LinesBetween(last, "Pregonero raviv", "Atras");
+    ASSERT_GE(body.size(), 3u) << last;
+    EXPECT_TRUE(ShowsText({body.begin() + 1, body.end() - 1})) << last;
+    EXPECT_EQ(KeysThenSettle("PageDown Space Down"), last);
+    Keys("Home");
+
+    // "?" lays the keys over the screen until the next key, which does nothing else.
+    const std::string before = Pane();
+    Keys("?");
+    const std::string help = WaitFor("Quit");
+    EXPECT_NE(help.find("Home, End"), std::string::npos) << help;
+    Keys("Enter");
+    EXPECT_EQ(WaitFor("Quit", false), before);
+    Keys("q");
+    EXPECT_EQ(ExitCode(), 0);
 }
 
 } // namespace

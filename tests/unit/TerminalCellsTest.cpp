@@ -123,9 +123,15 @@ TEST(TerminalCellsTest, PainterClipsAlignsAndVeils) {
     painter.FillRect({0, 40, 480, 40}, {0, 0, 0, 128});
     EXPECT_EQ(grid.RowText(1), "   hola");
     EXPECT_EQ(grid.At(0, 1).bg, (Rgba{127, 127, 127, 255}));
-    // An opaque one covers it.
-    painter.FillRect({0, 40, 480, 40}, {9, 9, 9, 255});
+    // A nearly opaque one (a menu's panel) covers it, as an opaque one does.
+    painter.FillRect({0, 40, 480, 40}, {9, 9, 9, 240});
     EXPECT_EQ(grid.RowText(1), "");
+    // Two texts landing on the same cells: the later is cut a blank cell
+    // before the earlier, or left out when it starts on it.
+    painter.DrawText({100, 600, 380, 40}, "04:48", TextStyle{});
+    painter.DrawText({0, 600, 480, 40}, "¿Qué pasará con las rutas?", TextStyle{});
+    painter.DrawText({120, 600, 360, 40}, "tarde", TextStyle{});
+    EXPECT_EQ(grid.RowText(15), "¿Qué pas… 04:48");
     // A frame around blank cells, sparing the text inside.
     painter.DrawText({10, 360, 200, 40}, "ok", TextStyle{});
     painter.StrokeRect({0, 320, 100, 120}, {1, 2, 3, 255}, 2);

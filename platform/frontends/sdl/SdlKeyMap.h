@@ -1,20 +1,22 @@
 #pragma once
 
-#include "platform/ui/UiTypes.h"
+#include "platform/driver/DesktopKeys.h"
 
 #include <cstdint>
-#include <optional>
 
 namespace pregonero::platform {
 
-// Which handset key a desktop key stands for. Key codes are SDL's (SDLK_*),
-// passed as plain integers so this header needs no SDL.
+// What a desktop key asks for. Key codes and modifiers are SDL's (SDLK_*,
+// KMOD_*), passed as plain integers so this header needs no SDL.
 class SdlKeyMap {
 public:
-    static std::optional<ui::Key> HandsetKeyFor(std::int32_t sdlKeycode);
+    static KeyCommand CommandFor(std::int32_t sdlKeycode, std::uint16_t modifiers);
+    // What typed text asks for: "?" is typed with whatever keys the layout
+    // wants, so it comes as text rather than as a key.
+    static KeyCommand CommandForText(const char* utf8);
     // Whether holding the key down should repeat it: moving yes, pressing
     // softkeys or selecting no (a held Enter would open article after article).
-    static bool Repeats(ui::Key key);
+    static bool Repeats(const KeyCommand& command);
 };
 
 } // namespace pregonero::platform

@@ -7,6 +7,7 @@
 #include "platform/driver/ScriptDriver.h"
 #include "platform/frontends/sdl/SdlKeyMap.h"
 #include "platform/frontends/sdl/SdlWindow.h"
+#include "platform/runtime/rendering/CairoPainter.h"
 #include "platform/runtime/rendering/Framebuffer.h"
 #include "platform/runtime/Runtime.h"
 #include "platform/ui/Frame.h"
@@ -45,8 +46,12 @@ void SdlRunner::Run(Osp::App::Application& app, const std::function<bool()>& ini
     auto& runtime = runtime::Runtime::Get();
     RunWithHooks(
         app, initialize,
-        [&runtime, &window] {
+        [this, &runtime, &window] {
             FrameRenderer::Render();
+            if (helpShown_) {
+                runtime::CairoPainter painter(runtime.Screen(), runtime.Layouts());
+                DesktopKeys::PaintHelp(painter);
+            }
             window->Show(runtime.Screen().Data(), runtime.Screen().Stride());
         },
         [this, &app, &window](runtime::LoopMode mode, int& waitMs) {
@@ -77,23 +82,36 @@ bool SdlRunner::Pump(Osp::App::Application& app, SdlWindow& window) {
             }
             break;
         case SDL_KEYDOWN:
-            PostKey(event.key.keysym.sym, event.key.repeat != 0);
+            PostKey(SdlKeyMap::CommandFor(event.key.keysym.sym, event.key.keysym.mod),
+                    event.key.repeat != 0);
+            break;
+        case SDL_TEXTINPUT:
+            PostKey(SdlKeyMap::CommandForText(event.text.text), false);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             if (event.button.button == SDL_BUTTON_LEFT) {
+                int x = 0;
+                int y = 0;
+                bool onScreen = window.ToScreen(event.button.x, event.button.y, &x, &y);
                 bool down = event.type == SDL_MOUSEBUTTONDOWN;
-                PostPointer(down ? PointerKind::Press : PointerKind::Release, event.button.x,
-                            event.button.y, 0);
+                // A press in the margin around the screen touches nothing.
+                if (onScreen || !down) {
+                    PostPointer(down ? PointerKind::Press : PointerKind::Release, x, y, 0);
+                }
             }
             break;
-        case SDL_MOUSEMOTION:
-            pointerX_ = event.motion.x;
-            pointerY_ = event.motion.y;
+        case SDL_MOUSEMOTION: {
+            int x = 0;
+            int y = 0;
+            window.ToScreen(event.motion.x, event.motion.y, &x, &y);
+            pointerX_ = x;
+            pointerY_ = y;
             if ((event.motion.state & SDL_BUTTON_LMASK) != 0) {
-                PostPointer(PointerKind::Move, event.motion.x, event.motion.y, 0);
+                PostPointer(PointerKind::Move, x, y, 0);
             }
             break;
+        }
         case SDL_MOUSEWHEEL: {
             int steps =
                 event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? event.wheel.y : -event.wheel.y;
@@ -107,18 +125,12 @@ bool SdlRunner::Pump(Osp::App::Application& app, SdlWindow& window) {
     return did;
 }
 
-void SdlRunner::PostKey(int sdlKeycode, bool repeat) {
-    auto key = SdlKeyMap::HandsetKeyFor(sdlKeycode);
-    if (!key || (repeat && !SdlKeyMap::Repeats(*key))) {
+void SdlRunner::PostKey(const KeyCommand& command, bool repeat) {
+    if (command.kind == KeyCommand::Kind::None || (repeat && !SdlKeyMap::Repeats(command))) {
         return;
     }
     runtime::Runtime::Get().Loop().Post(
-        [key = *key] {
-            if (Frame* frame = CurrentFrame()) {
-                ui::ScreenComposer::HandleKey(*frame, key);
-            }
-        },
-        runtime::TaskKind::Input);
+        [this, command] { DesktopKeys::Perform(command, helpShown_); }, runtime::TaskKind::Input);
 }
 
 void SdlRunner::PostPointer(PointerKind kind, int x, int y, int steps) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/frontends/sdl/WindowScale.h"
 #include "platform/runtime/loop/UniqueHandle.h"
 
 #include <cstdint>
@@ -12,9 +13,10 @@ struct SDL_Texture;
 
 namespace pregonero::platform {
 
-// The desktop window showing the handset's screen: scaled by a whole factor
-// when the display has room, crisp on high-density displays, and mapping the
-// mouse back to screen pixels. Only the SDL front end uses this.
+// The desktop window showing the handset's screen: resizable, the screen
+// at the largest whole factor that fits or smoothly shrunk below that,
+// centred on a dark ground, and the mouse mapped back to screen pixels.
+// Only the SDL front end uses this.
 class SdlWindow {
 public:
     // Null with `error` set when the window or its renderer cannot be made.
@@ -22,8 +24,12 @@ public:
 
     // Copies a 480 × 800 ARGB32 frame into the window and shows it.
     void Show(const std::uint8_t* pixels, int stride);
-    // Shows the last frame again (the window was uncovered or moved).
+    // Shows the last frame again (the window was uncovered or resized).
     void Refresh();
+    // The screen pixel under a mouse position in window coordinates; false
+    // when it lies in the margin around the screen (the pixel is then the
+    // nearest one on the screen's edge).
+    bool ToScreen(int windowX, int windowY, int* x, int* y) const;
 
 private:
     // Defined with SDL's headers, which this one keeps out of its includers.
@@ -31,12 +37,14 @@ private:
     static void DestroyRenderer(SDL_Renderer* renderer) noexcept;
     static void DestroyTexture(SDL_Texture* texture) noexcept;
     SdlWindow() = default;
+    bool CreateRenderer();
+    void SetIcon();
+    WindowScale::Placement Placement() const;
 
     // Declared in this order so the texture goes first, the window last.
     runtime::UniqueHandle<SDL_Window, DestroyWindow> window_;
     runtime::UniqueHandle<SDL_Renderer, DestroyRenderer> renderer_;
     runtime::UniqueHandle<SDL_Texture, DestroyTexture> texture_;
-    int factor_ = 1;
     bool hasFrame_ = false;
 };
 

@@ -39,6 +39,7 @@ void CellGrid::Put(int col, int row, char32_t ch, int width, runtime::Rgba fg,
     cell.fg = fg;
     cell.weight = weight;
     cell.part = width == 2 ? CellPart::WideHead : CellPart::Whole;
+    cell.text = 0;
     if (width == 2) {
         Cell& tail = At(col + 1, row);
         tail.ch = 0;
@@ -46,6 +47,7 @@ void CellGrid::Put(int col, int row, char32_t ch, int width, runtime::Rgba fg,
         tail.fg = fg;
         tail.bg = cell.bg;
         tail.part = CellPart::WideTail;
+        tail.text = 0;
     }
 }
 

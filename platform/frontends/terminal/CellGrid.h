@@ -18,6 +18,9 @@ struct Cell {
     runtime::Rgba bg{0, 0, 0, 255};
     runtime::FontWeight weight = runtime::FontWeight::Normal;
     CellPart part = CellPart::Whole;
+    // Which piece of text put the character here (numbered by the painter),
+    // or 0 for anything else; an opaque fill clears it.
+    std::uint32_t text = 0;
 };
 
 // What the terminal shows, one cell per character position; the front end
@@ -34,8 +37,9 @@ public:
     const Cell& At(int col, int row) const {
         return cells_[static_cast<size_t>(row) * cols_ + col];
     }
-    // Puts `ch` at the cell; a wide character also claims the next cell, and
-    // a character written over half of a wide one blanks its other half.
+    // Puts `ch` at the cell, as no text's (`text` 0); a wide character also
+    // claims the next cell, and a character written over half of a wide one
+    // blanks its other half.
     void Put(int col, int row, char32_t ch, int width, runtime::Rgba fg,
              runtime::FontWeight weight);
     // The row as UTF-8 with trailing blanks dropped.

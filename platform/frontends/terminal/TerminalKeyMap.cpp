@@ -7,7 +7,11 @@ namespace pregonero::platform {
 namespace {
 
 TerminalInput Key(ui::Key key) {
-    return {TerminalInput::Kind::Key, key};
+    return {TerminalInput::Kind::Command, {KeyCommand::Kind::Handset, key}};
+}
+
+TerminalInput Command(KeyCommand::Kind kind) {
+    return {TerminalInput::Kind::Command, {kind, ui::Key::Enter}};
 }
 
 TerminalInput FunctionKey(int code) {
@@ -30,10 +34,14 @@ TerminalInput FunctionKey(int code) {
         return Key(ui::Key::PageUp);
     case KEY_NPAGE:
         return Key(ui::Key::PageDown);
+    case KEY_HOME:
+        return Command(KeyCommand::Kind::First);
+    case KEY_END:
+        return Command(KeyCommand::Kind::Last);
     case KEY_ENTER:
         return Key(ui::Key::Enter);
     case KEY_RESIZE:
-        return {TerminalInput::Kind::Resize};
+        return {TerminalInput::Kind::Resize, {}};
     default:
         return {};
     }
@@ -50,8 +58,20 @@ TerminalInput Character(int code) {
     case '\n':
     case '\r':
         return Key(ui::Key::Enter);
+    // Terminals send Shift-Space as a plain space: Page Up stays on its key.
+    case ' ':
+        return Key(ui::Key::PageDown);
+    case 'j':
+        return Key(ui::Key::Down);
+    case 'k':
+        return Key(ui::Key::Up);
+    case 'q':
+    case 17: // Ctrl-Q, which the terminal's flow control no longer takes
+        return Command(KeyCommand::Kind::Quit);
+    case '?':
+        return Command(KeyCommand::Kind::Help);
     case 3: // Ctrl-C, when the terminal hands it over instead of signalling
-        return {TerminalInput::Kind::Interrupt};
+        return {TerminalInput::Kind::Interrupt, {}};
     default:
         return {};
     }

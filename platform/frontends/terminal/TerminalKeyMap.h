@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/UiTypes.h"
+#include "platform/driver/DesktopKeys.h"
 
 namespace pregonero::platform {
 
@@ -10,9 +10,9 @@ namespace pregonero::platform {
 enum class TerminalKeyKind { Character, FunctionKey };
 
 struct TerminalInput {
-    enum class Kind { None, Key, Resize, Interrupt };
+    enum class Kind { None, Command, Resize, Interrupt };
     Kind kind = Kind::None;
-    ui::Key key = ui::Key::Enter;
+    KeyCommand command;
 };
 
 class TerminalKeyMap {

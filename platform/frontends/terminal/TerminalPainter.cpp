@@ -11,6 +11,10 @@ std::uint8_t Mix(std::uint8_t under, std::uint8_t over, std::uint8_t alpha) {
     return static_cast<std::uint8_t>((over * alpha + under * (255 - alpha)) / 255);
 }
 
+// A fill at least this opaque hides the characters under it; a fainter one
+// (a message box's dimming) only dims them.
+constexpr std::uint8_t kCoveringAlpha = 192;
+
 runtime::Rgba Blend(runtime::Rgba under, runtime::Rgba over) {
     return {Mix(under.r, over.r, over.a), Mix(under.g, over.g, over.a),
             Mix(under.b, over.b, over.a), 255};
@@ -40,8 +44,11 @@ void TerminalPainter::FillRect(const runtime::IntRect& rect, runtime::Rgba color
                 continue;
             }
             Cell& cell = grid_.At(col, row);
-            if (color.a == 255) {
-                cell = Cell{U' ', 0, cell.fg, color, runtime::FontWeight::Normal, CellPart::Whole};
+            if (color.a >= kCoveringAlpha) {
+                // A panel: letters cannot show through half a cell of tint.
+                cell = Cell{
+                    U' ',           0, cell.fg, Blend(cell.bg, color), runtime::FontWeight::Normal,
+                    CellPart::Whole};
             } else {
                 // A veil: what is underneath still shows through, dimmed.
                 cell.bg = Blend(cell.bg, color);
@@ -116,8 +123,10 @@ void TerminalPainter::DrawText(const runtime::IntRect& rect, std::string_view ut
     } else if (style.vAlign == runtime::VAlign::Bottom) {
         top += spare;
     }
+    const std::uint32_t id = ++texts_;
     for (size_t i = 0; i < lines.size(); ++i) {
         int row = top + static_cast<int>(i);
+        std::vector<int> placed; // columns of the line's characters so far
         int extra = box.width - TextCells::Width(lines[i]);
         int col = box.x;
         if (style.hAlign == runtime::HAlign::Center) {
@@ -134,11 +143,41 @@ void TerminalPainter::DrawText(const runtime::IntRect& rect, std::string_view ut
                 }
                 continue;
             }
-            if (Visible(col, row) && (width == 1 || Visible(col + 1, row))) {
-                grid_.Put(col, row, ch, width, style.color, style.weight);
+            bool visible = Visible(col, row) && (width == 1 || Visible(col + 1, row));
+            if (visible &&
+                (TakenByOther(col, row, id) || (width == 2 && TakenByOther(col + 1, row, id)))) {
+                // Cells are coarser than pixels, so two texts side by side on
+                // the handset may land on the same cells: the one drawn first
+                // keeps them, and this line ends a blank cell before them,
+                // marked as cut.
+                while (!placed.empty() && placed.back() >= col - 1) {
+                    grid_.Put(placed.back(), row, U' ', 1, style.color, style.weight);
+                    placed.pop_back();
+                }
+                if (!placed.empty()) {
+                    PutText(placed.back(), row, U'…', 1, style, id);
+                }
+                break;
+            }
+            if (visible) {
+                PutText(col, row, ch, width, style, id);
+                placed.push_back(col);
             }
             col += width;
         }
+    }
+}
+
+bool TerminalPainter::TakenByOther(int col, int row, std::uint32_t text) const {
+    const Cell& cell = grid_.At(col, row);
+    return cell.text != 0 && cell.text != text && cell.ch != U' ';
+}
+
+void TerminalPainter::PutText(int col, int row, char32_t ch, int width,
+                              const runtime::TextStyle& style, std::uint32_t text) {
+    grid_.Put(col, row, ch, width, style.color, style.weight);
+    for (int c = col; c < col + width; ++c) {
+        grid_.At(c, row).text = text;
     }
 }
 

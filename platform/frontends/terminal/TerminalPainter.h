@@ -11,6 +11,8 @@ namespace pregonero::platform {
 
 // Paints the screen into character cells: the controls draw in handset
 // pixels as they always do, and every rectangle lands on the cells it covers.
+// Texts never overlap: where two land on the same cells, the later one is
+// cut with "…". A fill opaque enough to hide what is under it blanks it.
 class TerminalPainter final : public runtime::Painter {
 public:
     TerminalPainter(CellGrid& grid, const CellScale& scale,
@@ -28,11 +30,16 @@ private:
     bool Visible(int col, int row) const;
     void ThinLine(const runtime::IntRect& rect, runtime::Rgba color);
     void PutBorder(int col, int row, char32_t ch, runtime::Rgba color);
+    // Whether a character of another text than `text` holds the cell.
+    bool TakenByOther(int col, int row, std::uint32_t text) const;
+    void PutText(int col, int row, char32_t ch, int width, const runtime::TextStyle& style,
+                 std::uint32_t text);
 
     CellGrid& grid_;
     CellScale scale_;
     PictureSymbols symbols_;
     std::vector<runtime::IntRect> clips_;
+    std::uint32_t texts_ = 0; // texts drawn so far
 };
 
 } // namespace pregonero::platform

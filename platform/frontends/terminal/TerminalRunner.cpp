@@ -7,7 +7,6 @@
 #include "platform/frontends/terminal/TerminalView.h"
 #include "platform/runtime/Runtime.h"
 #include "platform/ui/Frame.h"
-#include "platform/ui/ScreenComposer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -47,7 +46,20 @@ void TerminalRunner::Draw(TerminalScreen& screen) {
     if (frame == nullptr) {
         return;
     }
-    screen.Show(TerminalView::Compose(*frame, screen.Cols(), screen.Rows()));
+    CellGrid grid = TerminalView::Compose(*frame, screen.Cols(), screen.Rows());
+    if (helpShown_ && !TerminalView::TooSmall(screen.Cols(), screen.Rows())) {
+        TerminalView::PaintHelp(grid);
+    }
+    screen.Show(grid);
+}
+
+void TerminalRunner::Perform(const KeyCommand& command, int cols, int rows) {
+    // Text takes fewer lines here than on the handset, so an article's row
+    // is taller than its text: a view of nothing but that is not worth a key.
+    DesktopKeys::Perform(command, helpShown_, [cols, rows](const auto& list) {
+        const Frame* frame = CurrentFrame();
+        return frame == nullptr || TerminalView::ShowsAnything(*frame, list, cols, rows);
+    });
 }
 
 bool TerminalRunner::Pump(Osp::App::Application& app, TerminalScreen& screen) {
@@ -61,12 +73,13 @@ bool TerminalRunner::Pump(Osp::App::Application& app, TerminalScreen& screen) {
         case TerminalInput::Kind::Resize:
             runtime::Runtime::Get().Loop().RequestRedraw();
             break;
-        case TerminalInput::Kind::Key:
+        case TerminalInput::Kind::Command:
+            if (input->command.kind == KeyCommand::Kind::None) {
+                break;
+            }
             runtime::Runtime::Get().Loop().Post(
-                [key = input->key] {
-                    if (Frame* frame = CurrentFrame()) {
-                        ui::ScreenComposer::HandleKey(*frame, key);
-                    }
+                [this, command = input->command, cols = screen.Cols(), rows = screen.Rows()] {
+                    Perform(command, cols, rows);
                 },
                 runtime::TaskKind::Input);
             break;

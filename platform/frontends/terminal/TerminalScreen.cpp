@@ -2,12 +2,16 @@
 
 #include <curses.h>
 #include <langinfo.h>
+#include <term.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include "platform/frontends/terminal/TerminalColors.h"
 
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace pregonero::platform {
@@ -53,6 +57,15 @@ std::unique_ptr<TerminalScreen> TerminalScreen::Open(std::string* error) {
         return nullptr;
     }
     set_term(impl->screen);
+    // A terminal that cannot put the cursor where it wants (TERM=dumb, an
+    // editor's shell buffer) would get a scroll of garbage, not a screen.
+    const char* moveCursor = tigetstr(const_cast<char*>("cup"));
+    if (moveCursor == nullptr || moveCursor == reinterpret_cast<const char*>(-1)) {
+        const char* term = std::getenv("TERM");
+        *error = std::string("this terminal (TERM=") + (term != nullptr ? term : "") +
+                 ") cannot move its cursor; use a full terminal, or --headless with a script";
+        return nullptr;
+    }
     // Keys arrive at once but Ctrl-C still signals, so it ends the reader the
     // platform's way through the signal handler.
     cbreak();
@@ -61,7 +74,24 @@ std::unique_ptr<TerminalScreen> TerminalScreen::Open(std::string* error) {
     keypad(stdscr, TRUE);
     nodelay(stdscr, TRUE);
     set_escdelay(kEscapeDelayMs);
+    // Home and End as the terminals that do not match their description send
+    // them (tmux, screen and rxvt under TERM=xterm): else they would arrive
+    // as Escape, which is the back key.
+    for (const char* home : {"\033[1~", "\033[7~", "\033[H", "\033OH"}) {
+        define_key(home, KEY_HOME);
+    }
+    for (const char* end : {"\033[4~", "\033[8~", "\033[F", "\033OF"}) {
+        define_key(end, KEY_END);
+    }
     curs_set(0);
+    // Ctrl-Q quits the reader, so the terminal's flow control must let it
+    // through; curses gives the terminal back as it found it.
+    termios mode{};
+    if (tcgetattr(STDIN_FILENO, &mode) == 0) {
+        mode.c_iflag &= ~static_cast<tcflag_t>(IXON);
+        tcsetattr(STDIN_FILENO, TCSANOW, &mode);
+        def_prog_mode();
+    }
     if (has_colors()) {
         start_color();
         impl->colors = COLORS >= 256 ? 256 : 8;

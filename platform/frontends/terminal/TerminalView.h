@@ -4,6 +4,7 @@
 #include "platform/frontends/terminal/PictureCells.h"
 
 namespace Osp::Ui::Controls {
+class CustomList;
 class Frame;
 } // namespace Osp::Ui::Controls
 
@@ -21,6 +22,13 @@ public:
     static CellGrid Compose(const Osp::Ui::Controls::Frame& frame, int cols, int rows,
                             PictureSymbols symbols = PictureSymbols::Chafa);
     static CellGrid Notice(int cols, int rows);
+    // Lays the key overlay over a composed grid.
+    static void PaintHelp(CellGrid& grid);
+    // Whether the list, as the frame now shows it at this size, has anything
+    // in view but its background and rules; always true for a terminal too
+    // small to show the screen.
+    static bool ShowsAnything(const Osp::Ui::Controls::Frame& frame,
+                              const Osp::Ui::Controls::CustomList& list, int cols, int rows);
 };
 
 } // namespace pregonero::platform
