@@ -1,6 +1,7 @@
 #include "platform/runtime/rendering/TextLayoutCache.h"
 
 #include "platform/runtime/rendering/CairoHandles.h"
+#include "platform/runtime/rendering/StreamSafeText.h"
 
 #include <pango/pangocairo.h>
 
@@ -34,10 +35,17 @@ bool IsCharacterStart(char byte) {
 } // namespace
 
 std::string TextLayoutCache::Breakable(std::string_view utf8) {
-    // Both cuts stop at a character boundary: the valid prefix, then the cap.
+    // Every cut stops at a character boundary: the valid prefix, the runs of
+    // marks, then the cap on bytes.
     const char* end = nullptr;
     g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), &end);
-    std::size_t length = static_cast<std::size_t>(end - utf8.data());
+    utf8 = utf8.substr(0, static_cast<std::size_t>(end - utf8.data()));
+    std::string capped;
+    if (StreamSafeText::NeedsCap(utf8)) {
+        capped = StreamSafeText::Cap(utf8);
+        utf8 = capped;
+    }
+    std::size_t length = utf8.size();
     if (length > kMaxTextBytes) {
         length = kMaxTextBytes;
         while (length > 0 && !IsCharacterStart(utf8[length])) {

@@ -25,8 +25,8 @@ public:
 
     explicit TextLayoutCache(std::size_t capacity = 1024);
 
-    // What Pango gets for `utf8`: the valid prefix, at most kMaxTextBytes,
-    // with a zero-width space inside every long unbreakable run.
+    // What Pango gets for `utf8`: the valid prefix, stream-safe, at most
+    // kMaxTextBytes, with a zero-width space inside every long unbreakable run.
     static std::string Breakable(std::string_view utf8);
     ~TextLayoutCache();
     TextLayoutCache(const TextLayoutCache&) = delete;
