@@ -129,6 +129,7 @@ void CustomListItem::PaintElement(const Element& e, const Osp::Graphics::Canvas&
         pregonero::runtime::TextStyle style;
         style.size = e.slot.textSize;
         style.color = (focused ? e.slot.focusedTextColor : e.slot.normalTextColor).ToRgba();
+        style.endsAtClip = EndsAtRow(e);
         canvas.DrawTextUtf8(TextBox(e), e.utf8, style);
         e.drawn = true;
         return;
@@ -140,6 +141,10 @@ Rectangle CustomListItem::TextBox(const Element& e) const {
     Rectangle box = e.slot.rect;
     box.height = std::max(0, std::min(box.height, height_ - box.y));
     return box;
+}
+
+bool CustomListItem::EndsAtRow(const Element& e) const {
+    return e.slot.rect.y + e.slot.rect.height >= height_;
 }
 
 namespace {
@@ -186,6 +191,7 @@ void CustomListItem::DescribeElements(pregonero::text::JsonWriter& json) const {
             if (e.drawn) {
                 pregonero::runtime::TextStyle style;
                 style.size = e.slot.textSize;
+                style.endsAtClip = EndsAtRow(e);
                 fit = Osp::Graphics::TextMeasure::Fit(e.utf8, TextBox(e), style);
             }
             json.Key("lines").Int(fit.lines);

@@ -66,6 +66,7 @@ private:
     // A text's box ends where the row ends, so its last line that shows is
     // the one that carries the ellipsis.
     Osp::Graphics::Rectangle TextBox(const Element& e) const;
+    bool EndsAtRow(const Element& e) const;
 
     int height_ = 0;
     bool inList_ = false; // a list owns it: a second AddItem would double-free

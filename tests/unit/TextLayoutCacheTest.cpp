@@ -65,8 +65,15 @@ TEST(TextLayoutCacheTest, WrappedTextTakesTheLinesItsBoxHolds) {
     // Two lines 10 % closer need 1.8 lines of height; 1.7 are not enough.
     EXPECT_EQ(fit(title, 2 * line * 9 / 10 + 1), std::pair(2, true));
     EXPECT_EQ(fit(title, 2 * line * 85 / 100), std::pair(1, true));
+    // At a clip the line moved up must end inside the box: 1.9 lines.
+    TextStyle atClip = style;
+    atClip.endsAtClip = true;
+    auto fitAtClip = [&](int height) { return layouts.Fit(title, atClip, 303, height).lines; };
+    EXPECT_EQ(fitAtClip(2 * line * 9 / 10 + 1), 1);
+    EXPECT_EQ(fitAtClip(2 * line * 195 / 200), 2);
     // A box lower than a line still shows one.
     EXPECT_EQ(fit(title, 5), std::pair(1, true));
+    EXPECT_EQ(fit("Portada", 5), std::pair(1, false));
     // Paragraphs: whole when they fit, cut with the last one that shows.
     EXPECT_EQ(fit("uno\ndos", 2 * line), std::pair(2, false));
     EXPECT_EQ(fit("uno\ndos\ntres\ncuatro", 2 * line), std::pair(2, true));

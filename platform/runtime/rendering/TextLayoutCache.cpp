@@ -18,6 +18,7 @@ void MakeKey(std::string& key, std::string_view utf8, const TextStyle& s, int wi
                     static_cast<int>(s.slant),
                     static_cast<int>(s.hAlign),
                     static_cast<int>(s.wrap),
+                    static_cast<int>(s.endsAtClip),
                     width,
                     height};
     key.assign(reinterpret_cast<const char*>(fields), sizeof(fields));
@@ -43,13 +44,14 @@ constexpr const char* kEllipsis = "\u2026";
 // lines moved closer, when that is enough), the last ending with an ellipsis.
 // Pango's own height limit drops whole paragraphs without an ellipsis, so
 // the lines are counted here and the cut is made by hand.
-TextFit FitLines(PangoLayout* layout, const std::string& text, int height) {
+TextFit FitLines(PangoLayout* layout, const std::string& text, int height, bool endsAtClip) {
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
     const int total = pango_layout_get_line_count(layout);
     if (height == TextLayoutCache::kUnbounded || total == 0) {
         return {total, false, 0};
     }
-    // Bottom of each line at the natural spacing, in Pango units.
+    // Top and bottom of each line at the natural spacing, in Pango units.
+    std::vector<long long> tops;
     std::vector<long long> bottoms;
     std::vector<int> starts;
     bottoms.reserve(static_cast<std::size_t>(total));
@@ -57,6 +59,7 @@ TextFit FitLines(PangoLayout* layout, const std::string& text, int height) {
     do {
         PangoRectangle logical;
         pango_layout_iter_get_line_extents(iter, nullptr, &logical);
+        tops.push_back(logical.y);
         bottoms.push_back(static_cast<long long>(logical.y) + logical.height);
         starts.push_back(pango_layout_iter_get_index(iter));
     } while (pango_layout_iter_next_line(iter));
@@ -66,18 +69,26 @@ TextFit FitLines(PangoLayout* layout, const std::string& text, int height) {
     while (lines < total && bottoms[static_cast<std::size_t>(lines)] <= room) {
         ++lines;
     }
-    if (lines < total && bottoms[static_cast<std::size_t>(lines)] * kTightestSpacing <= room) {
-        // Line spacing multiplies the distance between baselines.
-        pango_layout_set_line_spacing(
-            layout,
-            static_cast<float>(static_cast<double>(room) /
-                               static_cast<double>(bottoms[static_cast<std::size_t>(lines)])));
-        ++lines;
+    if (lines < total) {
+        // Line spacing multiplies the distance between baselines, so the
+        // next line's top moves to spacing × its top. Its pitch must fit in
+        // the box; at a clip, its whole height must.
+        const auto next = static_cast<std::size_t>(lines);
+        const double spacing =
+            endsAtClip ? tops[next] > 0 ? static_cast<double>(room - (bottoms[next] - tops[next])) /
+                                              static_cast<double>(tops[next])
+                                        : 0.0
+                       : static_cast<double>(room) / static_cast<double>(bottoms[next]);
+        if (spacing >= kTightestSpacing) {
+            pango_layout_set_line_spacing(layout,
+                                          static_cast<float>(spacing < 1.0 ? spacing : 1.0));
+            ++lines;
+        }
     }
+    lines = lines > 0 ? lines : 1; // a box too low still shows its first line
     if (lines == total) {
         return {total, false, 0};
     }
-    lines = lines > 0 ? lines : 1; // a box too low still shows its first line
     // The last line that shows keeps its own text, then an ellipsis; letters
     // give way from its end until the ellipsis fits on it.
     const PangoLayoutLine* last = pango_layout_get_line_readonly(layout, lines - 1);
@@ -229,7 +240,7 @@ TextLayoutCache::Entry TextLayoutCache::Make(std::string_view utf8, const TextSt
                          static_cast<std::size_t>(line->start_index + line->length) < text.size());
     } else {
         pango_layout_set_wrap(entry.layout.get(), PANGO_WRAP_WORD_CHAR);
-        entry.fit = FitLines(entry.layout.get(), text, height);
+        entry.fit = FitLines(entry.layout.get(), text, height, style.endsAtClip);
     }
     int pixelWidth = 0;
     pango_layout_get_pixel_size(entry.layout.get(), &pixelWidth, &entry.fit.height);
