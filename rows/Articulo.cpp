@@ -2,6 +2,10 @@
 
 #include "rows/RowColors.h"
 
+#include "platform/graphics/TextMeasure.h"
+
+#include <algorithm>
+
 using Osp::Graphics::Color;
 using Osp::Graphics::Rectangle;
 
@@ -16,10 +20,16 @@ result Articulo::Construct(Osp::Base::String title_, Osp::Base::String author_,
                            Osp::Base::String pubDate_, Osp::Base::String pubTime_,
                            Osp::Base::String imgLink_, Osp::Base::String imgDes_,
                            Osp::Base::String body_, Osp::Base::String id_, int width,
-                           int bodyLength) {
+                           int bodyLength, bool fitBody) {
     const int w = width;
-    const int textHeight = bodyLength + 189;
     const bool withImage = imgLink_.GetLength() >= 1;
+    // One pixel per character is room enough for most bodies; where the laid
+    // out body needs more, the row, its background and the body grow by what
+    // is missing, so the end of an article always shows.
+    const int bodyRoom = withImage ? bodyLength - 10 : bodyLength;
+    const int bodyNeeds = fitBody ? Osp::Graphics::TextMeasure::GetWrappedHeight(body_, w, 28) : 0;
+    const int grow = bodyNeeds > 0 ? std::max(0, bodyNeeds - bodyRoom) : 0;
+    const int textHeight = bodyLength + 189 + grow;
     resources_.Count();
     result r = CustomListItem::Construct(withImage ? textHeight + w + 46 : textHeight);
     if (r != E_SUCCESS) {

@@ -7,7 +7,9 @@
 #include "rows/RowResources.h"
 
 // One whole article in one row: heading lines, an optional square picture
-// with its caption, and the body. The row grows one pixel per body character.
+// with its caption, and the body. The row grows one pixel per body character,
+// or more where the body's lines need more (with `fitBody`: laying a body
+// out costs time a long feed cannot spend on every article).
 class Articulo : public Osp::Ui::Controls::CustomListItem {
 public:
     Articulo();
@@ -15,7 +17,8 @@ public:
 
     result Construct(Osp::Base::String title, Osp::Base::String author, Osp::Base::String pubDate,
                      Osp::Base::String pubTime, Osp::Base::String imgLink, Osp::Base::String imgDes,
-                     Osp::Base::String body, Osp::Base::String id, int width, int bodyLength);
+                     Osp::Base::String body, Osp::Base::String id, int width, int bodyLength,
+                     bool fitBody = true);
     Osp::Base::String GetId() const { return id; }
 
     static Osp::Ui::Controls::CustomListItemFormat* __pItemFormat;

@@ -72,8 +72,9 @@ private:
     enum class Picture { None, Requested };
     // The article cannot arrive any more: say "Error" and let the user move on.
     void EnableBack();
-    // One "article" element as one row; n is the running row number.
-    Picture AddArticle(const ArticleFeed::Record& article, int& n);
+    // One "article" element as one row; n is the running row number,
+    // `measured` the body characters of the feed laid out so far.
+    Picture AddArticle(const ArticleFeed::Record& article, int& n, int& measured);
     Picture RequestPicture(Articulo* row, const Osp::Base::String& imgLink);
     void Reveal();
 

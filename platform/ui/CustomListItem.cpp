@@ -1,6 +1,9 @@
 #include "platform/ui/CustomListItem.h"
 
 #include "platform/base/JsonWriter.h"
+#include "platform/graphics/TextMeasure.h"
+
+#include <algorithm>
 
 #include <utility>
 
@@ -126,10 +129,22 @@ void CustomListItem::PaintElement(const Element& e, const Osp::Graphics::Canvas&
         pregonero::runtime::TextStyle style;
         style.size = e.slot.textSize;
         style.color = (focused ? e.slot.focusedTextColor : e.slot.normalTextColor).ToRgba();
-        canvas.DrawTextUtf8(e.slot.rect, e.utf8, style);
+        style.endsAtClip = EndsAtRow(e);
+        canvas.DrawTextUtf8(TextBox(e), e.utf8, style);
+        e.drawn = true;
         return;
     }
     }
+}
+
+Rectangle CustomListItem::TextBox(const Element& e) const {
+    Rectangle box = e.slot.rect;
+    box.height = std::max(0, std::min(box.height, height_ - box.y));
+    return box;
+}
+
+bool CustomListItem::EndsAtRow(const Element& e) const {
+    return e.slot.rect.y + e.slot.rect.height >= height_;
 }
 
 namespace {
@@ -172,6 +187,15 @@ void CustomListItem::DescribeElements(pregonero::text::JsonWriter& json) const {
             ColorArray(json, e.slot.normalTextColor);
             json.Key("focusedColor");
             ColorArray(json, e.slot.focusedTextColor);
+            pregonero::runtime::TextFit fit;
+            if (e.drawn) {
+                pregonero::runtime::TextStyle style;
+                style.size = e.slot.textSize;
+                style.endsAtClip = EndsAtRow(e);
+                fit = Osp::Graphics::TextMeasure::Fit(e.utf8, TextBox(e), style);
+            }
+            json.Key("lines").Int(fit.lines);
+            json.Key("cut").Bool(fit.cut);
         } else if (e.kind == ElementKind::Bitmap) {
             json.Key("bitmap").BeginObject();
             json.Key("width").Int(e.normal.GetWidth());

@@ -55,11 +55,18 @@ private:
         Osp::Graphics::Bitmap normal;
         Osp::Graphics::Bitmap focused;
         ICustomListElement* custom = nullptr;
+        // Set when the row is drawn, so the snapshot measures only what was
+        // drawn: laying out every row of a long list would take seconds.
+        mutable bool drawn = false;
     };
     Element* Find(int elementId);
     const Element* Find(int elementId) const;
     void PaintElement(const Element& e, const Osp::Graphics::Canvas& canvas,
                       CustomListItemStatus status) const;
+    // A text's box ends where the row ends, so its last line that shows is
+    // the one that carries the ellipsis.
+    Osp::Graphics::Rectangle TextBox(const Element& e) const;
+    bool EndsAtRow(const Element& e) const;
 
     int height_ = 0;
     bool inList_ = false; // a list owns it: a second AddItem would double-free

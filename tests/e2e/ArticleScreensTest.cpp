@@ -1,5 +1,6 @@
 // The article and gallery screens: they wait for their picture with the way
 // back closed, page through photos, and survive feeds they cannot read.
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -123,6 +124,66 @@ TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndGalleryPagesOnePhotoAtATime
     EXPECT_TRUE(gallery[5].List().is_null());
     EXPECT_EQ(gallery[5].Back(), "on");
     EXPECT_EQ(gallery[6].Form(), "IDF_FORM_SECCION");
+}
+
+// Whole headlines and whole articles: on the sample edition's front page a
+// title longer than a line shows on two; every article of the sample, and
+// bodies of many short lines that one pixel per character cannot hold, show
+// to their last line.
+TEST(ArticleScreensTest, HeadlinesTakeTwoLinesAndEveryArticleShowsWhole) {
+    FeedFixture fx("enteras");
+    fx.WriteSampleEdition();
+    std::vector<std::string> links;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(fx.Root() / "feeds" / "notas")) {
+        if (entry.is_regular_file()) {
+            links.push_back(std::filesystem::relative(entry.path(), fx.Root() / "feeds").string());
+        }
+    }
+    ASSERT_GT(links.size(), 150u);
+    const std::pair<const char*, int> shortLines[] = {
+        {"Sí.\n", 150}, {"\n", 400}, {"Ya<br/>\n", 90}};
+    for (const auto& [line, times] : shortLines) {
+        std::string body;
+        for (int i = 0; i < times; ++i) {
+            body += line;
+        }
+        links.push_back("cortas/" + std::to_string(links.size()) + ".xml");
+        fx.WriteFeed(links.back(), "<root><article Title=\"Renglones cortos\"><![CDATA[" + body +
+                                       "Fin de la nota.]]></article></root>");
+    }
+    std::string section = "<root>";
+    std::string script = "wait\ndump\nevent 108\nwait\n";
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        section += "<article Title=\"n\" Link=\"{{FEED_SERVER}}/" + links[i] + "\"/>";
+        script += "select " + std::to_string(i) + "\nwait\ndump\nsoftkey 1\nwait\n";
+    }
+    fx.WriteFeed("mobile/deportes.xml", section + "</root>");
+    const ProgramRun run = ProgramRun::Start(fx.Home(), fx.Url(), script + "quit\n",
+                                             {.timeoutSeconds = 300, .launcher = {}, .args = {}});
+    ASSERT_EQ(run.exitCode, 0) << run.stdErr;
+    ASSERT_EQ(run.dumps.size(), links.size() + 1);
+    // A row below the screen is not drawn and has no lines yet.
+    int twoLines = 0;
+    for (const auto& title : run.dumps[0].Elements(101, "text")) {
+        if (title["lines"] == 0) {
+            continue;
+        }
+        EXPECT_TRUE(title["lines"] == 2 || (title["lines"] == 1 && title["cut"] == false)) << title;
+        twoLines += title["lines"] == 2 ? 1 : 0;
+    }
+    EXPECT_GE(twoLines, 3) << run.dumps[0];
+    for (std::size_t i = 1; i < run.dumps.size(); ++i) {
+        const Snapshot& article = run.dumps[i];
+        SCOPED_TRACE(links[i - 1]);
+        EXPECT_EQ(article.Form(), "IDF_FORM_NOTA");
+        const auto bodies = article.Elements(107, "text");
+        ASSERT_FALSE(bodies.empty()) << article;
+        EXPECT_GT(bodies[0]["lines"], 0);
+        for (const auto& body : bodies) {
+            EXPECT_EQ(body["cut"], false) << body["text"];
+        }
+    }
 }
 
 } // namespace

@@ -81,6 +81,8 @@ std::vector<Fault> Faults() {
                   Repeat("&l" + std::to_string(i - 1) + ";", 10) + "\">";
     }
     const std::string jpeg = HostilePictures::PlainJpeg(256);
+    // A letter under 65,535 acute accents, as title and as body.
+    const std::string marks = "b" + Repeat("\xCC\x81", 65535);
     return {
         {"Refused", Refused, Error, nullptr},
         {"Status404", Feed, Error, Rule({.status = 404})},
@@ -119,6 +121,8 @@ std::vector<Fault> Faults() {
         {"ExternalEntity", Feed, Any,
          Rule(Body("<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY x SYSTEM "
                    "\"file:///etc/passwd\">]><root><article Title=\"&x;\">&x;</article></root>"))},
+        {"CombiningMarks", Feed, List,
+         Serve("<root><article Title=\"" + marks + "\">" + marks + "</article></root>")},
         {"DeepNesting", Feed, Any,
          Serve("<root>" + Repeat("<a>", 100000) + Repeat("</a>", 100000) + "</root>")},
         {"PictureRefused", RefusedPicture, List, nullptr},

@@ -1,5 +1,7 @@
 #include "platform/frontends/terminal/TextCells.h"
 
+#include "platform/runtime/rendering/StreamSafeText.h"
+
 namespace pregonero::platform {
 
 namespace {
@@ -136,7 +138,8 @@ private:
 
 } // namespace
 
-std::u32string TextCells::Decode(std::string_view utf8) {
+std::u32string TextCells::Decode(std::string_view text) {
+    const std::string utf8 = runtime::StreamSafeText::Cap(text);
     std::u32string out;
     for (size_t i = 0; i < utf8.size();) {
         char32_t c = DecodeOne(utf8, i);

@@ -14,7 +14,8 @@ class TextCells {
 public:
     // Invalid UTF-8 becomes U+FFFD. Control characters are dropped (tabs
     // become spaces, newlines stay) so feed text can never smuggle a
-    // terminal escape sequence onto the screen.
+    // terminal escape sequence onto the screen. Runs of combining marks are
+    // capped first (StreamSafeText).
     static std::u32string Decode(std::string_view utf8);
     // Cells a character takes: 0 for combining marks and zero-width
     // characters, 2 for East Asian wide ones and emoji, else 1.

@@ -52,6 +52,10 @@ struct TextStyle {
     HAlign hAlign = HAlign::Left;
     VAlign vAlign = VAlign::Top;
     TextWrap wrap = TextWrap::Wrap;
+    // The box ends where a clip does: lines moved closer must still end
+    // inside it, where elsewhere the last one may reach into the tenth of a
+    // line that moving them freed.
+    bool endsAtClip = false;
     bool operator==(const TextStyle&) const = default;
 };
 
