@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sstream>
 #include <thread>
 
 #include <fcntl.h>
@@ -66,17 +65,6 @@ private:
 
 ScriptSource::ScriptSource() : shared_(std::make_shared<Shared>()) {}
 ScriptSource::~ScriptSource() = default;
-
-std::unique_ptr<ScriptSource> ScriptSource::FromText(const std::string& text) {
-    std::unique_ptr<ScriptSource> source(new ScriptSource());
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        source->shared_->lines.push_back(line);
-    }
-    source->shared_->ended = true;
-    return source;
-}
 
 std::unique_ptr<ScriptSource> ScriptSource::FromFile(const std::string& path, std::string* error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <memory>
@@ -22,7 +21,6 @@ public:
     // Call before anything else opens a descriptor: a closed standard input
     // must not be mistaken for whatever takes descriptor 0 next.
     static std::unique_ptr<ScriptSource> FromStdin();
-    static std::unique_ptr<ScriptSource> FromText(const std::string& text);
 
     ~ScriptSource();
     ScriptSource(const ScriptSource&) = delete;
@@ -41,7 +39,7 @@ private:
     class Lines;
     ScriptSource();
     std::shared_ptr<Shared> shared_;
-    std::unique_ptr<Lines> file_; // read on demand; null for standard input and text
+    std::unique_ptr<Lines> file_; // read on demand; null for standard input
 };
 
 } // namespace pregonero::platform
