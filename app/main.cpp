@@ -95,6 +95,16 @@ int main(int argc, char* argv[]) {
         std::printf("%s\n", CommandLine::VersionText().c_str());
         return 0;
     }
+    // Before anything opens a descriptor that could take a closed standard input's.
+    std::unique_ptr<pregonero::platform::ScriptSource> source;
+    if (cli.scriptPath == "-") {
+        source = pregonero::platform::ScriptSource::FromStdin();
+    } else if (!cli.scriptPath.empty()) {
+        source = pregonero::platform::ScriptSource::FromFile(cli.scriptPath, &error);
+        if (!source) {
+            return Fail("cannot read script " + error);
+        }
+    }
     std::unique_ptr<pregonero::platform::SdlVideo> video;
     const FrontEnd frontEnd = ChooseFrontEnd(cli, video);
     if (frontEnd != FrontEnd::Window && frontEnd != FrontEnd::Headless &&
@@ -112,15 +122,6 @@ int main(int argc, char* argv[]) {
     FeedServerResolver feeds;
     if (!feeds.ServeSampleUnlessGiven(home, &feedServer, &error)) {
         return Fail(error);
-    }
-    std::unique_ptr<pregonero::platform::ScriptSource> source;
-    if (cli.scriptPath == "-") {
-        source = pregonero::platform::ScriptSource::FromStdin();
-    } else if (!cli.scriptPath.empty()) {
-        source = pregonero::platform::ScriptSource::FromFile(cli.scriptPath, &error);
-        if (!source) {
-            return Fail("cannot read script " + error);
-        }
     }
 
     // The runtime goes before the sample's server stops: closing its kept-alive

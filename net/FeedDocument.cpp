@@ -1,5 +1,6 @@
 #include "net/FeedDocument.h"
 
+#include "net/AttributeCount.h"
 #include "net/FeedParser.h"
 
 #include <libxml/parser.h>
@@ -97,12 +98,11 @@ FeedDocument::Status FeedDocument::LoadMemory(const char* data, std::size_t size
     if (size > kMaxBytes) {
         return Status::TooLarge;
     }
-    xmlParserCtxt* context = FeedParser::ThreadContext();
-    if (context == nullptr) {
-        return Status::NotXml; // out of memory: nothing could be read
+    const std::string_view bytes(data, size);
+    if (AttributeCount::Exceeds(bytes, FeedParser::kMaxAttributes)) {
+        return Status::TooManyAttributes;
     }
-    doc_.reset(xmlCtxtReadMemory(context, data, static_cast<int>(size), nullptr, nullptr,
-                                 FeedParser::Options()));
+    doc_.reset(FeedParser::Parse(bytes));
     if (!doc_) {
         return Status::NotXml;
     }

@@ -4,7 +4,8 @@
 
 std::vector<ArticleFeed::Record> ArticleFeed::Read(FeedElement root) {
     std::vector<Record> records;
-    for (FeedElement child = root.FirstChildElement(); child; child = child.NextElement()) {
+    for (FeedElement child = root.FirstChildElement();
+         child && records.size() < FeedParser::kMaxRows; child = child.NextElement()) {
         if (!child.IsNamed("article")) {
             continue;
         }

@@ -20,6 +20,7 @@ public:
         Osp::Base::String body;
     };
 
-    // Every "article" child of `root`, in document order.
+    // The "article" children of `root`, in document order: the first
+    // FeedParser::kMaxRows of them.
     static std::vector<Record> Read(FeedElement root);
 };

@@ -2,7 +2,8 @@
 
 std::vector<GalleryFeed::Record> GalleryFeed::Read(FeedElement root) {
     std::vector<Record> records;
-    for (FeedElement child = root.FirstChildElement(); child; child = child.NextElement()) {
+    for (FeedElement child = root.FirstChildElement();
+         child && records.size() < FeedParser::kMaxRows; child = child.NextElement()) {
         if (!child.IsNamed("article")) {
             continue;
         }

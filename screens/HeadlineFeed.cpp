@@ -8,7 +8,8 @@ namespace {
 
 void ReadArticles(FeedElement parent, bool withPubTime, const wchar_t* prefix,
                   std::vector<HeadlineFeed::Record>& records) {
-    for (FeedElement e = parent.FirstChildElement(); e; e = e.NextElement()) {
+    for (FeedElement e = parent.FirstChildElement(); e && records.size() < FeedParser::kMaxRows;
+         e = e.NextElement()) {
         if (!e.IsNamed("article")) {
             continue;
         }
@@ -36,7 +37,8 @@ std::vector<HeadlineFeed::Record> HeadlineFeed::Read(FeedElement root, FeedLayou
         ReadArticles(root, true, L"IDSECCION", records);
         return records;
     }
-    for (FeedElement group = root.FirstChildElement(); group; group = group.NextElement()) {
+    for (FeedElement group = root.FirstChildElement();
+         group && records.size() < FeedParser::kMaxRows; group = group.NextElement()) {
         if (!group.IsNamed("group")) {
             continue;
         }

@@ -25,6 +25,7 @@ public:
         Osp::Base::String id;
     };
 
-    // The articles of a feed whose root is `root`, in document order.
+    // The articles of a feed whose root is `root`, in document order: the
+    // first FeedParser::kMaxRows of them.
     static std::vector<Record> Read(FeedElement root, FeedLayout layout);
 };

@@ -28,7 +28,9 @@ struct Transfer {
     bool StallPending() const { return rule.stallMs > 0 && !stalled; }
 
     std::size_t PieceAt(std::size_t pos, std::size_t limit) const {
-        std::size_t piece = rule.dripMs > 0 ? 1 : rule.chunkSize > 0 ? rule.chunkSize : kPlainPiece;
+        std::size_t piece = rule.dripMs > 0      ? std::max<std::size_t>(rule.dripBytes, 1)
+                            : rule.chunkSize > 0 ? rule.chunkSize
+                                                 : kPlainPiece;
         piece = std::min(piece, limit - pos);
         if (StallPending() && rule.stallAfterBytes > pos) {
             piece = std::min(piece, rule.stallAfterBytes - pos);

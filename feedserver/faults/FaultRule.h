@@ -18,7 +18,8 @@ struct FaultRule {
     std::size_t chunkSize = 0;        // >0: chunked transfer encoding in pieces of this size
     long long dropAfterBytes = -1;    // >=0: close the connection after this many body bytes
     long long contentLengthDelta = 0; // announced Content-Length minus the real body size
-    int dripMs = 0;                   // >0: one body byte, then this pause, and so on
+    int dripMs = 0;                   // >0: dripBytes body bytes, then this pause, and so on
+    std::size_t dripBytes = 1;        //
     bool endlessChunks = false;       // chunked pieces of filler that never end
     std::size_t gzipBombBytes = 0;    // >0: a gzip body of this many zero bytes once inflated
     std::optional<std::string> bodyOverride{}; // served instead of the file

@@ -14,6 +14,8 @@
 #include "platform/ui/ScreenComposer.h"
 
 #include <charconv>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -36,18 +38,25 @@ std::string Trim(const std::string& s) {
     return s.substr(begin, end - begin + 1);
 }
 
-bool ParseLong(const std::string& text, long& value) {
+// The longest wait or sleep a script may ask for: a day, far inside what a
+// clock duration holds.
+constexpr long kMaxWaitSeconds = 86400;
+
+// A whole number from `low` to `high`, nothing else on the line.
+bool ParseLong(const std::string& text, long& value, long low = 0, long high = INT_MAX) {
     const char* first = text.data();
     const char* last = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(first, last, value);
-    return ec == std::errc() && ptr == last && !text.empty();
+    return ec == std::errc() && ptr == last && !text.empty() && value >= low && value <= high;
 }
 
-bool ParseDouble(const std::string& text, double& value) {
+// A finite number of seconds from 0 to kMaxWaitSeconds ("inf" and "nan" are not).
+bool ParseSeconds(const std::string& text, double& value) {
     try {
         std::size_t used = 0;
         value = std::stod(text, &used);
-        return used == text.size();
+        return used == text.size() && std::isfinite(value) && value >= 0 &&
+               value <= kMaxWaitSeconds;
     } catch (...) {
         return false;
     }
@@ -103,6 +112,10 @@ bool ScriptDriver::Step(runtime::LoopMode mode, int& waitMs) {
         ++lineNumber_;
         Execute(line);
         return true;
+    case ScriptSource::Next::Error:
+        ++lineNumber_;
+        Fail(line);
+        return true;
     }
     return false;
 }
@@ -137,7 +150,7 @@ void ScriptDriver::Execute(const std::string& raw) {
         PressKey(static_cast<int>(ui::Key::OptionKey));
     } else if (command == "softkey") {
         long n = 0;
-        if (!ParseLong(arg, n) || n < 0 || n > 1) {
+        if (!ParseLong(arg, n, 0, 1)) {
             Fail("softkey needs 0 or 1");
             return;
         }
@@ -184,8 +197,8 @@ void ScriptDriver::Execute(const std::string& raw) {
 
 void ScriptDriver::StartWait(const std::string& arg) {
     waitSeconds_ = 10;
-    if (!arg.empty() && (!ParseDouble(arg, waitSeconds_) || waitSeconds_ < 0)) {
-        Fail("wait needs a number of seconds");
+    if (!arg.empty() && !ParseSeconds(arg, waitSeconds_)) {
+        Fail("wait needs a number of seconds from 0 to " + std::to_string(kMaxWaitSeconds));
         return;
     }
     state_ = State::WaitingIdle;
@@ -194,8 +207,8 @@ void ScriptDriver::StartWait(const std::string& arg) {
 
 void ScriptDriver::StartSleep(const std::string& arg) {
     long ms = 0;
-    if (!ParseLong(arg, ms) || ms < 0) {
-        Fail("sleep needs milliseconds");
+    if (!ParseLong(arg, ms, 0, kMaxWaitSeconds * 1000)) {
+        Fail("sleep needs milliseconds from 0 to " + std::to_string(kMaxWaitSeconds * 1000));
         return;
     }
     state_ = State::Sleeping;
@@ -264,7 +277,7 @@ void ScriptDriver::Choose(const std::string& arg) {
 
 void ScriptDriver::SelectRow(const std::string& arg) {
     long position = 0;
-    if (!ParseLong(arg, position) || position < 0) {
+    if (!ParseLong(arg, position)) {
         Fail("select needs a row number");
         return;
     }
@@ -285,7 +298,7 @@ void ScriptDriver::SelectRow(const std::string& arg) {
 
 void ScriptDriver::SendEvent(const std::string& arg) {
     long id = 0;
-    if (!ParseLong(arg, id)) {
+    if (!ParseLong(arg, id, LONG_MIN, LONG_MAX)) {
         Fail("event needs a number");
         return;
     }

@@ -30,6 +30,7 @@ struct Fault {
     Headline headline; // what a headline screen ends on
     std::function<void(FeedFixture&, const std::string& path)> apply;
     const char* detail = "jpg"; // picture extension, or the URL of a PictureUrl fault
+    std::function<void(const ProgramRun&)> alsoExpect = nullptr; // more checks on the dumps
 };
 
 // Names the cell in test listings instead of dumping the struct's bytes.
@@ -65,6 +66,15 @@ auto Serve(const std::string& body) {
     };
 }
 
+// Every list shows its first 10,000 rows, the gallery as many photos.
+void ExpectFirstRowsOnly(const ProgramRun& run) {
+    for (std::size_t dump : {0u, 2u, 4u}) {
+        const std::vector<int> ids = run.dumps[dump].ItemIds();
+        EXPECT_EQ(ids.size(), 10000u) << run.dumps[dump].Form();
+    }
+    EXPECT_TRUE(run.dumps[6].Shows("Foto: 1 de 10000")) << run.dumps[6];
+}
+
 std::vector<Fault> Faults() {
     using enum FaultTarget;
     using enum Headline;
@@ -83,6 +93,10 @@ std::vector<Fault> Faults() {
     const std::string jpeg = HostilePictures::PlainJpeg(256);
     // A letter under 65,535 acute accents, as title and as body.
     const std::string marks = "b" + Repeat("\xCC\x81", 65535);
+    std::string manyAttributes; // 20,000 on one element: seconds of the parser's checks
+    for (int i = 0; i < 20000; ++i) {
+        manyAttributes += " a" + std::to_string(i) + "=\"\"";
+    }
     return {
         {"Refused", Refused, Error, nullptr},
         {"Status404", Feed, Error, Rule({.status = 404})},
@@ -114,7 +128,10 @@ std::vector<Fault> Faults() {
          Serve("<root><article Title=\"" + big + "\" Description=\"" + big + "\">" + big +
                "</article></root>")},
         {"ManyArticles", Feed, List,
-         Serve("<root>" + Repeat("<article Title=\"t\"/>", 100000) + "</root>")},
+         Serve("<root>" + Repeat("<article Title=\"t\"/>", 20000) + "</root>"), "jpg",
+         ExpectFirstRowsOnly},
+        {"ManyAttributes", Feed, Error,
+         Serve("<root><article Title=\"t\"" + manyAttributes + "/></root>")},
         {"GzipCacheFile", Feed, Error, Rule(Body(feeds::GzipBomb::Make(1 << 20)))},
         {"BillionLaughs", Feed, Any,
          Rule(Body(laughs + "]><root><article Title=\"&l9;\">&l9;</article></root>"))},
@@ -158,6 +175,9 @@ TEST_P(FaultMatrixTest, EveryScreenKindKeepsAWayOn) {
     }
     const ProgramRun run = cells.Run(fault.target);
     cells.ExpectAllCells(run, fault.headline, fault.target);
+    if (fault.alsoExpect && run.dumps.size() == FaultCells::kDumps) {
+        fault.alsoExpect(run);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrixTest, ::testing::ValuesIn(Faults()),
@@ -206,6 +226,33 @@ TEST(FaultLinkTest, LinksOtherThanHttpAreRefusedWithAWayBack) {
     EXPECT_EQ(run.dumps[6].BoxText(), "Lo sentimos, esta nota no esta disponible por el momento.");
     EXPECT_EQ(run.dumps[13].Form(), "IDF_FORM_SECCION");
     cells.ExpectNothingOutsideHome();
+}
+
+// A feed on a slow but live link arrives however long it takes; one that
+// trickles below 100 bytes a second for the low-speed window (lowered to a
+// second, as in the matrix) is given up long before it would have ended.
+TEST(FaultSlowFeedTest, ASlowFeedArrivesAndATrickleIsGivenUp) {
+    FaultCells cells("slow");
+    cells.WriteHealthyEdition(FaultTarget::Feed);
+    ::unsetenv("PREGONERO_TOTAL_TIMEOUT_MS"); // the ceiling stays at its ten minutes
+    auto feed = [](const char* title, std::size_t bytes) {
+        return "<root><article Title=\"" + std::string(title) + "\"/><!--" +
+               std::string(bytes, '.') + "--></root>";
+    };
+    FeedFixture& fx = cells.Fixture();
+    // 1,000 bytes a second for three seconds; 50 a second for eight.
+    fx.Server().SetRule("/mobile/mexico.xml",
+                        {.dripMs = 100, .dripBytes = 100, .bodyOverride = feed("Lenta", 3000)});
+    fx.Server().SetRule("/mobile/deportes.xml",
+                        {.dripMs = 200, .dripBytes = 10, .bodyOverride = feed("Goteo", 400)});
+    const ProgramRun run =
+        cells.Run(FaultTarget::Feed, "wait 30\noption\nchoose Mexico\nwait 30\ndump\n"
+                                     "option\nchoose Deportes\nwait 30\ndump\nquit\n");
+    ASSERT_EQ(run.exitCode, 0) << run.stdErr;
+    ASSERT_EQ(run.dumps.size(), 2u);
+    EXPECT_TRUE(run.dumps[0].Shows("Lenta")) << run.dumps[0];
+    EXPECT_EQ(run.dumps[1].Label("LabelCargando"), "Error") << run.dumps[1];
+    EXPECT_TRUE(run.dumps[1].List().is_null());
 }
 
 // Faults of the home directory: a full disk and a read-only cache folder.

@@ -126,11 +126,33 @@ TEST_F(StartupTest, ScriptErrorsNameTheLineAndEndWithStatusTwo) {
         {"network maybe\n", "script:1:"},
         {"clock 24:00\n", "script:1: clock needs a time of day as HH:MM"},
         {"wait\nwait 0\n", ""}, // idle already: not an error
+        // Numbers past what a duration or a row index holds are errors, not overflows.
+        {"wait inf\n", "script:1: wait needs"},
+        {"wait nan\n", "script:1: wait needs"},
+        {"wait 1e16\n", "script:1: wait needs"},
+        {"sleep 9000000000000000\n", "script:1: sleep needs"},
+        {"wait\nselect 4294967296\n", "script:2: select needs"},
     };
     for (const auto& [script, says] : cases) {
         const ProgramRun run = Script(script);
         EXPECT_EQ(run.exitCode, says.empty() ? 0 : 2) << script << run.stdErr;
         EXPECT_NE(run.stdErr.find(says), std::string::npos) << script << "\n" << run.stdErr;
+    }
+    // A script that cannot be read is an error too: an endless line, a closed
+    // standard input, a directory as standard input.
+    const ProgramRun zero = ProgramRun::Command({"--headless", "--feed-server", kDeadServer,
+                                                 "--home", fx_.Home(), "--script", "/dev/zero"});
+    EXPECT_EQ(zero.exitCode, 2);
+    EXPECT_NE(zero.stdErr.find("script:1: line longer than 1 MiB"), std::string::npos)
+        << zero.stdErr;
+    for (const char* redirect : {"<&-", "< /"}) {
+        const RunOptions options{
+            .launcher = {"/bin/sh", "-c", std::string("exec \"$@\" ") + redirect, "sh"},
+            .args = {}};
+        const ProgramRun run = Script("quit\n", options);
+        EXPECT_EQ(run.exitCode, 2) << redirect;
+        EXPECT_NE(run.stdErr.find("script:1: cannot read the script"), std::string::npos)
+            << redirect << ": " << run.stdErr;
     }
 }
 

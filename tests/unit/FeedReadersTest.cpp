@@ -28,8 +28,8 @@ template <typename Reader> auto ReadRoot(const std::string& xml, Reader read) {
 // A headline feed as its screen reads it: the status, then id=title@pubTime
 // per article, and its link, picture and description when it has them.
 std::string Headlines(const std::string& xml, FeedLayout layout) {
-    static const char* const kStatus[] = {"Ok",     "Unreadable", "TooLarge",
-                                          "NotXml", "NoRoot",     "WrongRoot"};
+    static const char* const kStatus[] = {"Ok",     "Unreadable", "TooLarge",         "NotXml",
+                                          "NoRoot", "WrongRoot",  "TooManyAttributes"};
     FeedDocument doc;
     const FeedDocument::Status status = Parse(doc, xml);
     std::string out = kStatus[static_cast<int>(status)];
@@ -59,6 +59,15 @@ std::string Bomb() {
                 Repeated(std::string("&") + static_cast<char>(c - 1) + ";", 10) + "\">";
     }
     return bomb + "]><root><article Title=\"&j;\">&j;</article></root>";
+}
+
+// One article with `count` attributes a0="" a1="" ..., each quoted with `quote`.
+std::string ManyAttributes(int count, const std::string& quote = "\"") {
+    std::string tag = "<article Title=" + quote + "x" + quote;
+    for (int i = 1; i < count; ++i) {
+        tag += " a" + std::to_string(i) + "=" + quote + quote;
+    }
+    return tag + "/>";
 }
 
 const FeedLayout kSection = FeedLayout::Section;
@@ -127,6 +136,36 @@ TEST(HeadlineFeedTest, TrickyFeedsReadAsExpected) {
         {kSection, "<root>" + Repeated("<a>", 100000) + Repeated("</a>", 100000) + "</root>",
          "NotXml"}, // deeper than the parser's limit
         {kSection, "<!-- solo un comentario -->", "NotXml"},
+        // More attributes on one element than the parser can check in linear time:
+        // refused before parsing, wherever quotes, comments, CDATA, instructions or an
+        // entity value would hide them from a careless count.
+        {kSection, "<root>" + ManyAttributes(256) + "</root>", "Ok IDSECCION1=x@"},
+        {kSection, "<root>" + ManyAttributes(257) + "</root>", "TooManyAttributes"},
+        {kSection, "<root>" + ManyAttributes(257, "'") + "</root>", "TooManyAttributes"},
+        {kSection,
+         "<root><!-- it's \" --><?pi 'x?><![CDATA[ \"' ]]>" + ManyAttributes(300) + "</root>",
+         "TooManyAttributes"},
+        {kSection,
+         "<!DOCTYPE root [<!-- ' --><!ENTITY e \"<a x='>'/>\">]><root>" + ManyAttributes(300) +
+             "</root>",
+         "TooManyAttributes"},
+        {kSection,
+         "<!DOCTYPE root [<!ENTITY e \"<a x=&#34;'&#34;" + ManyAttributes(300, "'").substr(18) +
+             "\">]><root>&e;</root>",
+         "TooManyAttributes"},
+        {kSection,
+         "<!DOCTYPE root [<!ENTITY e \"&#60;a a&#61;'' " + ManyAttributes(300, "'").substr(18) +
+             "\">]><root>&e;</root>",
+         "TooManyAttributes"},
+        {kSection,
+         "<!DOCTYPE root [<!ATTLIST article" + Repeated(" a CDATA 'x'", 300) + ">]><root/>",
+         "TooManyAttributes"},
+        // An '=' in a value, a text or an escaped quote is no attribute.
+        {kSection,
+         "<root><article Title=\"" + Repeated("a=b ", 300) + "\">" +
+             Repeated("<p>" + Repeated("x=y ", 300) + "</p>", 2) + "<![CDATA[<p>" +
+             Repeated("c=d ", 300) + "]]></article></root>",
+         "Ok IDSECCION1=" + Repeated("a=b ", 300) + "@"},
         {kSection, "<Root/>", "WrongRoot"},
         {kSection, "<rss><root/></rss>", "WrongRoot"},
     };
@@ -200,6 +239,40 @@ TEST(FeedDocumentTest, ParserReuseKeepsEveryDocumentWholeAndIndependent) {
     ASSERT_EQ(Parse(plain, "<root a=\"ñ\"/>"), FeedDocument::Status::Ok);
     EXPECT_EQ(plain.Root().Attribute("a").ToUtf8(), "ñ");
     EXPECT_EQ(latin.Root().Attribute("a").ToUtf8(), "ñ");
+}
+
+TEST(FeedDocumentTest, FeedsAtTheSizeCapKeepOnlyTheirFirstRows) {
+    // As many of the smallest articles as the cap holds, as a section, a front
+    // page, an article feed and a gallery.
+    std::string articles;
+    int count = 0;
+    while (articles.size() + 64 < FeedDocument::kMaxBytes) {
+        articles += "<article Title=\"t" + std::to_string(count++) + "\"/>";
+    }
+    const std::string flat = "<root>" + articles + "</root>";
+    const std::size_t rows = FeedParser::kMaxRows;
+    FeedDocument doc;
+    ASSERT_EQ(Parse(doc, flat), FeedDocument::Status::Ok);
+    int kept = 0;
+    for (FeedElement e = doc.Root().FirstChildElement(); e; e = e.NextElement()) {
+        ++kept;
+    }
+    EXPECT_GE(kept, static_cast<int>(rows));
+    EXPECT_LT(kept, count / 2) << "the tree must not hold the whole feed";
+    const auto section = HeadlineFeed::Read(doc.Root(), kSection);
+    ASSERT_EQ(section.size(), rows);
+    EXPECT_EQ(section.front().title.ToUtf8(), "t0");
+    EXPECT_EQ(section.back().title.ToUtf8(), "t" + std::to_string(rows - 1));
+    EXPECT_EQ(ArticleFeed::Read(doc.Root()).size(), rows);
+    EXPECT_EQ(GalleryFeed::Read(doc.Root()).size(), rows);
+    const std::string half = articles.substr(0, articles.find("<article", articles.size() / 3));
+    const std::string grouped =
+        "<root><group Title=\"Portada\">" + half + "</group><group>" + half + "</group></root>";
+    ASSERT_EQ(Parse(doc, grouped), FeedDocument::Status::Ok);
+    EXPECT_EQ(HeadlineFeed::Read(doc.Root(), kFront).size(), rows);
+    // What is not kept is still parsed: a fault past the cut refuses the feed.
+    const std::string broken = "<root>" + articles + "<roto></root>";
+    EXPECT_EQ(Parse(doc, broken), FeedDocument::Status::NotXml);
 }
 
 TEST(FeedDocumentTest, CacheFilesAreReadUnderHomeOnlyAndNeverTooLarge) {

@@ -53,7 +53,7 @@ bool CurlTransfer::Configure(const std::string& url) {
     set(CURLOPT_MAXREDIRS, long{limits_.maxRedirects});
     set(CURLOPT_CONNECTTIMEOUT_MS, limits_.connectTimeoutMs);
     set(CURLOPT_TIMEOUT_MS, limits_.totalTimeoutMs);
-    set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+    set(CURLOPT_LOW_SPEED_LIMIT, limits_.lowSpeedBytesPerSecond);
     set(CURLOPT_LOW_SPEED_TIME, StallSeconds(limits_.stallTimeoutMs));
     set(CURLOPT_ACCEPT_ENCODING, ""); // every decoder curl has; counted after decoding
     set(CURLOPT_WRITEFUNCTION, &CurlTransfer::WriteBody);
