@@ -2,14 +2,18 @@
 
 #include <string>
 
+#include "feedserver/BridgeOptions.h"
+
 namespace pregonero::feeds {
 
 // Arguments of pregonero-feeds:
 //   pregonero-feeds DIR [--port N] [--faults FILE]
 //   pregonero-feeds --sample DIR
+//   pregonero-feeds --sources FILE [--port N] [--state DIR] [--refresh MINUTES]
+//                   [--time-zone ZONE]
 class FeedsCommandLine {
 public:
-    enum class Mode { Serve, WriteSample };
+    enum class Mode { Serve, WriteSample, Bridge };
 
     // False with a one-line reason in Error() when the arguments are wrong.
     bool Parse(int argc, const char* const argv[]);
@@ -18,6 +22,7 @@ public:
     const std::string& Directory() const { return directory_; }
     int Port() const { return port_; }
     const std::string& FaultsFile() const { return faultsFile_; }
+    const BridgeOptions& Bridge() const { return bridge_; }
     const std::string& Error() const { return error_; }
 
     static const char* Usage();
@@ -29,6 +34,7 @@ private:
     std::string directory_;
     int port_ = 0;
     std::string faultsFile_;
+    BridgeOptions bridge_;
     std::string error_;
 };
 

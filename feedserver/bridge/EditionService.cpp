@@ -1,0 +1,40 @@
+#include "feedserver/bridge/EditionService.h"
+
+#include "feedserver/bridge/OpmlReader.h"
+#include "feedserver/bridge/StateStore.h"
+
+namespace pregonero::feeds {
+
+EditionService::Failure EditionService::Start(const BridgeOptions& options, int port,
+                                              const std::string& version, std::string* error) {
+    OpmlReader list;
+    if (!list.ReadFile(options.sourcesFile)) {
+        *error = list.Error();
+        return Failure::BadInput;
+    }
+    if (!clock_.SetZone(options.timeZone, error)) {
+        return Failure::BadInput;
+    }
+    BridgeSettings settings;
+    settings.stateDir = options.stateDir.empty() ? StateStore::DefaultDirectory()
+                                                 : std::filesystem::path(options.stateDir);
+    settings.refreshMinutes = options.refreshMinutes;
+    settings.userAgent = "pregonero-feeds/" + version;
+    sources_ = list.Sources().size();
+    bridge_ = std::make_unique<FeedBridge>(list.Sources(), settings, clock_, parser_);
+    if (!bridge_->Open(error) || !bridge_->Serve(port, error)) {
+        bridge_.reset();
+        return Failure::CannotServe;
+    }
+    bridge_->StartRefreshing();
+    return Failure::None;
+}
+
+void EditionService::Stop() {
+    if (bridge_) {
+        bridge_->Stop();
+        bridge_.reset();
+    }
+}
+
+} // namespace pregonero::feeds
