@@ -2,8 +2,15 @@
 
 #include "feedserver/bridge/OpmlReader.h"
 #include "feedserver/bridge/StateStore.h"
+#include "feedserver/sources/SourceFeedReader.h"
 
 namespace pregonero::feeds {
+
+EditionService::EditionService()
+    : parser_([](const std::string& bytes, const std::string& url, const std::string& contentType,
+                 SourceFeed* feed, std::string* error) {
+          return SourceFeedReader::Read(bytes, url, contentType, feed, error);
+      }) {}
 
 EditionService::Failure EditionService::Start(const BridgeOptions& options, int port,
                                               const std::string& version, std::string* error) {

@@ -17,6 +17,8 @@ class EditionService {
 public:
     enum class Failure { None, BadInput, CannotServe };
 
+    // Feeds are read by SourceFeedReader unless a test hands its own parser.
+    EditionService();
     explicit EditionService(SourceParser parser) : parser_(std::move(parser)) {}
     ~EditionService() { Stop(); }
 
