@@ -1,5 +1,7 @@
 #include "feedserver/bridge/EditionService.h"
 
+#include <chrono>
+
 #include "feedserver/bridge/OpmlReader.h"
 #include "feedserver/bridge/StateStore.h"
 #include "feedserver/sources/SourceFeedReader.h"
@@ -29,11 +31,23 @@ EditionService::Failure EditionService::Start(const BridgeOptions& options, int 
     settings.userAgent = "pregonero-feeds/" + version;
     sources_ = list.Sources().size();
     bridge_ = std::make_unique<FeedBridge>(list.Sources(), settings, clock_, parser_);
-    if (!bridge_->Open(error) || !bridge_->Serve(port, error)) {
+    if (!bridge_->Open(error)) {
         bridge_.reset();
         return Failure::CannotServe;
     }
-    bridge_->StartRefreshing();
+    // A first start has nothing to show: rather than an empty edition, the
+    // first round of fetches, bounded by the transfer time-out.
+    const bool fetchFirst = !bridge_->EverFetched();
+    if (fetchFirst) {
+        bridge_->Refresh(std::chrono::duration_cast<std::chrono::seconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count());
+    }
+    if (!bridge_->Serve(port, error)) {
+        bridge_.reset();
+        return Failure::CannotServe;
+    }
+    bridge_->StartRefreshing(fetchFirst);
     return Failure::None;
 }
 

@@ -79,10 +79,16 @@ bool FeedBridge::Serve(int port, std::string* error) {
     return true;
 }
 
-void FeedBridge::StartRefreshing() {
+void FeedBridge::StartRefreshing(bool firstRoundDone) {
     if (!refresher_.joinable()) {
-        refresher_ = std::thread([this] { RefreshLoop(); });
+        refresher_ = std::thread([this, firstRoundDone] { RefreshLoop(firstRoundDone); });
     }
+}
+
+bool FeedBridge::EverFetched() const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(records_.begin(), records_.end(),
+                       [](const SourceRecord& record) { return record.lastFetch != 0; });
 }
 
 void FeedBridge::Stop() {
@@ -98,11 +104,13 @@ void FeedBridge::Stop() {
     server_.Stop();
 }
 
-void FeedBridge::RefreshLoop() {
+void FeedBridge::RefreshLoop(bool firstRoundDone) {
     const auto period = std::chrono::milliseconds(
         std::max<std::int64_t>(1, std::llround(settings_.refreshMinutes * 60000.0)));
-    for (;;) {
-        Refresh(Now());
+    for (bool skip = firstRoundDone;; skip = false) {
+        if (!skip) {
+            Refresh(Now());
+        }
         std::unique_lock lock(mutex_);
         // Wake for the next period, or earlier for a source whose pause ends.
         auto wait = period;

@@ -50,8 +50,11 @@ public:
     bool Open(std::string* error);
     // Serves the edition folder on 127.0.0.1 (port 0: any free port).
     bool Serve(int port, std::string* error);
-    // Refreshes now and then every refreshMinutes on a thread of its own.
-    void StartRefreshing();
+    // Refreshes every refreshMinutes on a thread of its own, at once unless
+    // `firstRoundDone`.
+    void StartRefreshing(bool firstRoundDone = false);
+    // Whether any source was ever fetched, by this run or one before.
+    bool EverFetched() const;
     // Ends the refreshing (cutting a fetch short) and the serving.
     void Stop();
 
@@ -69,7 +72,7 @@ public:
 private:
     void Apply(SourceRecord& record, FetchReply& reply, std::int64_t now, bool* itemsChanged);
     bool Publish(std::string* error);
-    void RefreshLoop();
+    void RefreshLoop(bool firstRoundDone);
 
     BridgeSettings settings_;
     const EditionClock& clock_;
