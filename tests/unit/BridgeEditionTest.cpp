@@ -90,6 +90,9 @@ TEST(BridgeEditionTest, OutlinesFillTheSectionTheyOrTheirFolderName) {
     EXPECT_TRUE(SectionTable::Sections()[Section("Primera")].frontPage);
     EXPECT_EQ(SectionTable::Sections()[Section("Cartera")].path, "/mobile/finanzas.xml");
     EXPECT_EQ(SectionTable::Sections()[Section("Fotogaleria")].path, "/mobile/fg.xml");
+    OpmlReader example;
+    EXPECT_TRUE(example.ReadFile(PREGONERO_EXAMPLE_OPML)) << example.Error();
+    EXPECT_EQ(example.Sources().size(), 8u);
     EXPECT_EQ(Section("Mexic"), -1);
     EXPECT_EQ(Section("Ciencia y salud"), -1);
 }
