@@ -86,6 +86,15 @@ def section():
     row("10,000-article section loadSeccion (ms)", "%.1f" % ours, "%.1f" % lint, "%.2f" % (ours / lint), "<= 1.5 x xmllint", ours <= 1.5 * lint, cmd)
 
 
+def bridge():
+    cmd = "%s/BridgeBench" % BENCH
+    b = gbench("BridgeBench", ".")
+    cpu = median_of(b, "BM_RefreshAllNotModified", "cpu_ms")
+    parses = median_of(b, "BM_RefreshAllNotModified", "parses_after_first")
+    row("feed refresh, 20 sources all 304 (CPU ms)", "%.2f" % cpu, "-", "-", "< 5 ms, no parse",
+        cpu < 5 and parses == 0, cmd)
+
+
 def lists():
     cmd = "%s/ListBench --benchmark_filter='Scroll|Screenshot'" % BENCH
     b = gbench("ListBench", "Scroll|Screenshot", ["--benchmark_repetitions=3"])
@@ -222,7 +231,7 @@ def memory():
 
 
 def main():
-    for part in (net, decode, section, lists, end_to_end, memory):
+    for part in (net, decode, section, bridge, lists, end_to_end, memory):
         try:
             part()
         except Exception as error:  # one broken figure must not hide the others

@@ -23,7 +23,7 @@ fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPREGONERO_BENCH=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target pregonero pregonero-feeds NetBench DecodeBench \
-    ListBench SectionFeedBench >/dev/null
+    ListBench SectionFeedBench BridgeBench >/dev/null
 
 work=$(mktemp -d /tmp/pregonero-bench.XXXXXX)
 pids=()
