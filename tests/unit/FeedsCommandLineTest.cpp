@@ -26,8 +26,24 @@ TEST(FeedsCommandLineTest, ServeAndSampleFormsAndBadArguments) {
     EXPECT_EQ(sample.GetMode(), FeedsCommandLine::Mode::WriteSample);
     EXPECT_EQ(sample.Directory(), "out");
 
+    FeedsCommandLine sources;
+    ASSERT_TRUE(Parse(sources, {"--sources", "diarios.opml", "--refresh", "0.5", "--port", "81",
+                                "--time-zone", "America/Merida"}));
+    EXPECT_EQ(sources.GetMode(), FeedsCommandLine::Mode::Bridge);
+    EXPECT_EQ(sources.Bridge().sourcesFile, "diarios.opml");
+    EXPECT_EQ(sources.Bridge().refreshMinutes, 0.5);
+    EXPECT_EQ(sources.Bridge().timeZone, "America/Merida");
+    EXPECT_EQ(sources.Port(), 81);
+
     for (const auto& args :
          std::vector<std::vector<const char*>>{{},
+                                               {"--sources", "a.opml", "dir"},
+                                               {"--sources", "a.opml", "--faults", "f"},
+                                               {"--sample", "out", "--sources", "a.opml"},
+                                               {"dir", "--state", "s"},
+                                               {"--sources", "a.opml", "--refresh", "0"},
+                                               {"--sources", "a.opml", "--refresh", "5m"},
+                                               {"--sources", ""},
                                                {"a", "b"},
                                                {"dir", "--port"},
                                                {"dir", "--port", "http"},
