@@ -388,6 +388,7 @@ TEST(SourceFeedReaderTest, RelativeUrlsResolveAgainstXmlBaseThenTheFeed) {
         {"data:image/png;base64,AAAA", ""},
         {"ftp://diario.example.com/f.jpg", ""},
         {"mailto:redaccion@example.com", ""},
+        {"https://valle.ex\x9F\x92ple.org/", ""},
         {"", ""},
     };
     for (const Case& c : cases) {
