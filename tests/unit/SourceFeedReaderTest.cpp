@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace pregonero::feeds;
@@ -453,4 +454,44 @@ TEST(SourceFeedReaderTest, HostileInputStaysWithinTheLimits) {
     SourceFeed json = Read(nested);
     ASSERT_EQ(json.items.size(), 1u);
     EXPECT_EQ(json.items[0].title, "hondo");
+}
+
+TEST(SourceFeedReaderTest, SeveralThreadsReadAlike) {
+    std::vector<std::string> feeds;
+    for (const auto& entry : std::filesystem::directory_iterator(PREGONERO_SOURCE_FIXTURES)) {
+        if (entry.is_regular_file() && entry.path().filename() != "README") {
+            feeds.push_back(Fixture(entry.path().filename().string()));
+        }
+    }
+    // What a feed reads as, in one line per item.
+    auto summary = [](const std::string& bytes) {
+        SourceFeed feed;
+        std::string error;
+        SourceFeedReader::Read(bytes, kFeedUrl, "", &feed, &error);
+        std::string out = feed.title;
+        for (const SourceItem& item : feed.items) {
+            out += "\n" + item.title + "|" + item.link + "|" + item.body + "|" +
+                   std::to_string(item.pictures.size());
+        }
+        return out;
+    };
+    std::vector<std::string> expected;
+    for (const std::string& bytes : feeds) {
+        expected.push_back(summary(bytes));
+    }
+    std::vector<std::vector<std::string>> seen(4);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < seen.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (const std::string& bytes : feeds) {
+                seen[t].push_back(summary(bytes));
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (const auto& results : seen) {
+        EXPECT_EQ(results, expected);
+    }
 }
