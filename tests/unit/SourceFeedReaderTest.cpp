@@ -253,6 +253,8 @@ TEST(SourceFeedReaderTest, DatesInEveryFormFeedsUse) {
         {"Tue, 03 Mar 2026 00:00:00 Y", noon}, // and Y is -12
         {"3 de marzo de 2026 12:00", noon},
         {"March 3, 2026 12:00:00 UTC", noon},
+        {"Mar 3, 2026 7:00 PM EST", noon + 12 * 3600},
+        {"Mar 4, 2026 12:00 am +1200", noon},
         {"Tue, 03 Mar 99 12:00:00 GMT", 920462400}, // 1999
         {"2024-02-29", 1709164800},
         {"1 ene 1970 00:00:00", 0},
