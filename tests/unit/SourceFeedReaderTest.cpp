@@ -127,6 +127,18 @@ TEST(SourceFeedReaderTest, FieldsComeOutAsEachFormatSaysThem) {
     EXPECT_EQ(atomHtml.items.at(1).author, "");            // never invented
     EXPECT_EQ(atomHtml.items.at(1).published, 1772992800); // updated when not published
     EXPECT_EQ(ReadFixture("atom-enclosure.xml").items.at(0).author, "Redacción de Llanos");
+    // Content kept elsewhere (src) is not the body: the summary is.
+    SourceFeed outOfLine =
+        Read("<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>A</title><entry><title>E</title>"
+             "<summary>Resumen.</summary><content src=\"https://a.example.com/c\" "
+             "type=\"text/html\"/></entry></feed>");
+    EXPECT_EQ(outOfLine.items.at(0).body, "Resumen.");
+    // RSS 0.9x put items beside the channel, not in it.
+    EXPECT_EQ(
+        Read("<rss><channel><title>C</title></channel><item><title>Fuera</title></item></rss>")
+            .items.at(0)
+            .title,
+        "Fuera");
 
     SourceFeed rdf = ReadFixture("rdf.xml");
     EXPECT_EQ(rdf.items.at(0).author, "Servicio de Aguas");
@@ -200,6 +212,15 @@ TEST(SourceFeedReaderTest, LenientOnBrokenXmlAndWrongEncodings) {
         Rss("<item><title>Café</title></item>", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"));
     EXPECT_EQ(utf8.items.at(0).title, "Café");
     // A server's charset is a hint the declaration overrides.
+    // UTF-16 with its byte-order mark is decoded by the parser.
+    std::string ascii =
+        Rss("<item><title>Ni&#241;o</title></item>", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>");
+    std::string utf16 = "\xFF\xFE";
+    for (char c : ascii) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    EXPECT_EQ(Read(utf16).items.at(0).title, "Niño");
     SourceFeed latin = Read(Rss("<item><title>Ni\xF1o</title></item>",
                                 "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"),
                             "text/xml; charset=utf-8");
@@ -353,6 +374,11 @@ TEST(SourceFeedReaderTest, PicturesComeInTheChosenOrderWithCaptions) {
         "<enclosure url=\"https://f.example.com/1.jpg\" type=\"image/jpeg\"/>"
         "<description>&lt;img src='https://f.example.com/2.jpg' alt='Dos'&gt;</description>"
         "</item>"));
+    // Renditions all wider than the screen wants: the narrowest.
+    SourceFeed wide =
+        Read(Rss("<item><media:content url=\"https://f.example.com/4000.jpg\" width=\"4000\"/>"
+                 "<media:content url=\"https://f.example.com/2000.jpg\" width=\"2000\"/></item>"));
+    EXPECT_EQ(Pictures(wide.items.at(0)), V{"https://f.example.com/2000.jpg|"});
     EXPECT_EQ(Pictures(gallery.items.at(0)),
               (V{"https://f.example.com/1.jpg|", "https://f.example.com/2.jpg|Dos",
                  "https://f.example.com/3.jpg|"}));
