@@ -389,7 +389,8 @@ SourceItem ItemReader::ReadRss(const xmlNode* node) {
         item.link = guidLink;
     }
     if (item.guid.empty()) {
-        item.guid = Attribute(node, "about", kRdf); // RSS 1.0 names each item by URI
+        item.guid =
+            HtmlText::PlainLine(Attribute(node, "about", kRdf)); // RSS 1.0 names items by URI
     }
     item.author = !dcCreator.empty() ? dcCreator : !rssAuthor.empty() ? rssAuthor : itunesAuthor;
     item.published = published ? published : updated;
