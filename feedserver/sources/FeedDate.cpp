@@ -326,6 +326,14 @@ std::optional<std::int64_t> ParseLoose(std::string_view text) {
             if (weekday) {
                 continue;
             }
+            if (haveTime && (word == "pm" || word == "p.m.") && f.hour >= 1 && f.hour < 12) {
+                f.hour += 12;
+                continue;
+            }
+            if (haveTime && (word == "am" || word == "a.m.") && f.hour == 12) {
+                f.hour = 0;
+                continue;
+            }
             if (haveTime && !haveZone) {
                 if (std::optional<int> zone = NamedZone(word)) {
                     f.offsetMinutes = *zone;

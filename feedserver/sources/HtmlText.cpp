@@ -26,6 +26,8 @@ Output Parse(std::string_view html) {
     std::string limited = HtmlNesting::Limit(html);
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0; // errors are not kept: real bodies have thousands
+    // A body is read as the content of <body>, so nothing lands in a <head>.
+    options.fragment_context = GUMBO_TAG_BODY;
     return Output(gumbo_parse_with_options(&options, limited.data(), limited.size()));
 }
 

@@ -10,7 +10,8 @@ namespace pregonero::feeds {
 // Reads a newspaper's feed into items, whatever its format, leniently and
 // safely (see XmlFeedReader and JsonFeedReader). Every item comes out with
 // plain text, absolute http(s) URLs only, and a title: the first words of
-// its summary (else of its body) when the feed gives none.
+// its summary (else of its body) when the feed gives none. Holds no state:
+// several threads may read feeds at once.
 class SourceFeedReader {
 public:
     // Reads RSS 2.0, Atom 1.0, RSS 1.0 (RDF) or JSON Feed 1.1 from the bytes

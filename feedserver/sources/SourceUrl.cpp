@@ -1,5 +1,7 @@
 #include "feedserver/sources/SourceUrl.h"
 
+#include "feedserver/sources/FeedEncoding.h"
+
 #include "platform/runtime/loop/UniqueHandle.h"
 
 #include <curl/curl.h>
@@ -65,7 +67,8 @@ std::string Join(const std::string& base, std::string_view reference, bool webOn
     }
     std::string result(full);
     curl_free(full);
-    return result;
+    // curl percent-encodes paths but leaves a host's bytes as they came.
+    return FeedEncoding::IsValidUtf8(result) ? result : std::string();
 }
 
 } // namespace

@@ -2,6 +2,44 @@
 
 namespace pregonero::feeds {
 
+namespace {
+
+// Bytes of the well-formed UTF-8 sequence starting at text[i] (a lead byte
+// of 0x80 or more), or 0.
+std::size_t SequenceLength(std::string_view text, std::size_t i) {
+    auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    unsigned char lead = at(i);
+    std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                        : 0;
+    if (length == 0 || i + length > text.size()) {
+        return 0;
+    }
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead == 0xE0) {
+        low = 0xA0; // overlong
+    } else if (lead == 0xED) {
+        high = 0x9F; // surrogates
+    } else if (lead == 0xF0) {
+        low = 0x90; // overlong
+    } else if (lead == 0xF4) {
+        high = 0x8F; // past U+10FFFF
+    }
+    if (at(i + 1) < low || at(i + 1) > high) {
+        return 0;
+    }
+    for (std::size_t k = 2; k < length; ++k) {
+        if ((at(i + k) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+} // namespace
+
 void TextWriter::Emit(std::string_view piece) {
     if (Full()) {
         return;
@@ -55,6 +93,18 @@ void TextWriter::Append(std::string_view text) {
                      static_cast<unsigned char>(text[i + 2]) <= 0x8A))) {
             width = 3; // the typographic spaces
             space = true;
+        }
+        if (width == 0 && c >= 0x80) {
+            std::size_t length = SequenceLength(text, i);
+            if (length == 0) {
+                // Not UTF-8: the replacement character stands for the byte.
+                flush(i);
+                Emit("\xEF\xBF\xBD");
+                runStart = ++i;
+                continue;
+            }
+            i += length;
+            continue;
         }
         if (width == 0) {
             ++i;

@@ -15,6 +15,7 @@
 
 #include <climits>
 #include <cstring>
+#include <mutex>
 
 namespace pregonero::feeds {
 
@@ -388,7 +389,8 @@ SourceItem ItemReader::ReadRss(const xmlNode* node) {
         item.link = guidLink;
     }
     if (item.guid.empty()) {
-        item.guid = Attribute(node, "about", kRdf); // RSS 1.0 names each item by URI
+        item.guid =
+            HtmlText::PlainLine(Attribute(node, "about", kRdf)); // RSS 1.0 names items by URI
     }
     item.author = !dcCreator.empty() ? dcCreator : !rssAuthor.empty() ? rssAuthor : itunesAuthor;
     item.published = published ? published : updated;
@@ -519,6 +521,9 @@ void ReadRssItems(const xmlNode* parent, const std::string& base, SourceFeed* fe
 
 bool XmlFeedReader::Read(std::string_view bytes, const std::string& feedUrl,
                          std::string_view contentType, SourceFeed* feed, std::string* error) {
+    // libxml2 sets up its globals on first use, which must not race.
+    static std::once_flag initialised;
+    std::call_once(initialised, xmlInitParser);
     FeedEncoding::Result encoding = FeedEncoding::Decide(bytes, contentType);
     Context context(xmlNewParserCtxt());
     if (!context) {
