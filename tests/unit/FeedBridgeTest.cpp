@@ -73,6 +73,10 @@ public:
                       response.status = 304;
                       return;
                   }
+                  if (answer.body.starts_with("-> ")) { // a redirect there
+                      response.set_redirect(answer.body.substr(3));
+                      return;
+                  }
                   response.status = answer.status;
                   if (!answer.etag.empty()) {
                       response.set_header("ETag", answer.etag);
@@ -172,7 +176,10 @@ TEST(FeedBridgeTest, AFailingSourceKeepsItsItemsAndTheOthersGoOn) {
     BridgeFixture fx;
     fx.newsroom.Set("/a.rss", 200, "a1|Lluvias en Tabasco|1772539000\n");
     fx.newsroom.Set("/b.rss", 200, "b1|Cumbre en Lima|1772539100\n");
-    auto bridge = fx.Make({"/a.rss", "/b.rss", "/c.rss"});
+    // Over 8 MiB once inflated, and a redirect to a file: both refused.
+    fx.newsroom.Set("/grande.rss", 200, std::string((8u << 20) + 1, 'x'));
+    fx.newsroom.Set("/desvio.rss", 200, "-> file:///etc/passwd");
+    auto bridge = fx.Make({"/a.rss", "/b.rss", "/c.rss", "/grande.rss", "/desvio.rss"});
     std::string error;
     ASSERT_TRUE(bridge->Open(&error));
     bridge->Refresh(kNow);
@@ -184,6 +191,9 @@ TEST(FeedBridgeTest, AFailingSourceKeepsItsItemsAndTheOthersGoOn) {
     EXPECT_EQ(records[0].error, "HTTP 500");
     EXPECT_EQ(records[1].error, "cannot read the feed: no es un canal");
     EXPECT_EQ(records[2].error, "HTTP 404");
+    EXPECT_EQ(records[3].error, "feed larger than 8 MiB");
+    EXPECT_FALSE(records[4].error.empty()) << records[4].status;
+    EXPECT_EQ(bridge->Parses(), 3u);
     EXPECT_EQ(records[0].items.size(), 1u);
     EXPECT_EQ(records[1].items.size(), 1u);
     const std::string mundo = fx.Edition("mobile/mundo.xml");
