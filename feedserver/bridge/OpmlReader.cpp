@@ -8,6 +8,7 @@
 
 #include "feedserver/bridge/SectionTable.h"
 #include "platform/runtime/loop/UniqueHandle.h"
+#include "platform/runtime/network/UrlCheck.h"
 
 namespace pregonero::feeds {
 
@@ -35,13 +36,6 @@ std::string OutlineName(xmlNode* outline) {
     return name.empty() ? Attribute(outline, "title") : name;
 }
 
-bool IsWebUrl(const std::string& url) {
-    const std::string folded = SectionTable::Fold(url.substr(0, 8));
-    const bool http = folded.starts_with("http://") && url.size() > 7;
-    const bool https = folded.starts_with("https://") && url.size() > 8;
-    return (http || https) && url.find_first_of(" \t\r\n") == std::string::npos;
-}
-
 struct Walk {
     std::vector<OpmlSource>& sources;
     std::string& failure;
@@ -63,7 +57,7 @@ struct Walk {
 
     void Source(const std::string& name, const std::string& url, xmlNode* enclosing) {
         const std::string shown = name.empty() ? url : name;
-        if (!IsWebUrl(url)) {
+        if (!runtime::UrlCheck::IsFetchable(url)) {
             failure = "outline \"" + shown + "\": \"" + url + "\" is not an http or https URL";
             return;
         }
