@@ -87,9 +87,6 @@ TEST(BridgeEditionTest, OutlinesFillTheSectionTheyOrTheirFolderName) {
         {"http://fotos.example.com/galerias.json", Section("Fotogaleria")},
     };
     EXPECT_EQ(got, expected);
-    EXPECT_TRUE(SectionTable::Sections()[Section("Primera")].frontPage);
-    EXPECT_EQ(SectionTable::Sections()[Section("Cartera")].path, "/mobile/finanzas.xml");
-    EXPECT_EQ(SectionTable::Sections()[Section("Fotogaleria")].path, "/mobile/fg.xml");
     OpmlReader example;
     EXPECT_TRUE(example.ReadFile(PREGONERO_EXAMPLE_OPML)) << example.Error();
     EXPECT_EQ(example.Sources().size(), 8u);
