@@ -53,6 +53,12 @@ bool CommandLine::Parse(const std::vector<std::string>& args, std::string* error
                 *error = "--script needs a file name or -";
                 return false;
             }
+        } else if (const auto option = arg.substr(0, arg.find('='));
+                   pregonero::feeds::BridgeOptions::Takes(option)) {
+            std::string value;
+            if (!TakeValue(args, i, option, value, error) || !bridge.Take(option, value, error)) {
+                return false;
+            }
         } else if (arg == "--headless") {
             headless = true;
         } else if (arg == "--terminal") {
@@ -67,6 +73,13 @@ bool CommandLine::Parse(const std::vector<std::string>& args, std::string* error
             *error = "unknown option '" + arg + "' (try --help)";
             return false;
         }
+    }
+    if (!bridge.Check(error)) {
+        return false;
+    }
+    if (!bridge.sourcesFile.empty() && !feedServer.empty()) {
+        *error = "--sources and --feed-server cannot be used together";
+        return false;
     }
     if (headless && terminal) {
         *error = "--headless and --terminal cannot be used together";
@@ -96,6 +109,14 @@ std::string CommandLine::Usage() {
            "  --feed-server URL  the newspaper's feed server (scheme, host and port)\n"
            "                     default: $PREGONERO_FEED_SERVER, else the bundled sample\n"
            "                     edition, served by the reader itself on 127.0.0.1\n"
+           "  --sources FILE     build the edition from the newspapers' feeds an OPML list\n"
+           "                     names, served by the reader itself on 127.0.0.1\n"
+           "  --state DIR        with --sources: where the feeds' last items are kept\n"
+           "                     default: $XDG_STATE_HOME/pregonero-feeds, else\n"
+           "                     ~/.local/state/pregonero-feeds\n"
+           "  --refresh MINUTES  with --sources: how often the feeds are fetched; default: 15\n"
+           "  --time-zone ZONE   with --sources: IANA zone of the times shown; default: the\n"
+           "                     machine's zone\n"
            "  --home DIR         where the reader keeps its files\n"
            "                     default: $XDG_DATA_HOME/pregonero, else ~/.local/share/pregonero\n"
            "  --headless         run without a window; default: off (a window when a display\n"

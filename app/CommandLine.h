@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "feedserver/BridgeOptions.h"
+
 // The reader's command line, checked before anything starts.
 struct CommandLine {
     std::string feedServer; // empty: not given
@@ -13,6 +15,7 @@ struct CommandLine {
     bool offline = false;
     bool help = false;
     bool version = false;
+    pregonero::feeds::BridgeOptions bridge; // --sources and the options that go with it
 
     // Returns false with `error` set for anything it does not understand.
     bool Parse(const std::vector<std::string>& args, std::string* error);

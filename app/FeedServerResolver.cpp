@@ -48,3 +48,22 @@ bool FeedServerResolver::ServeSampleUnlessGiven(const std::string& home, std::st
     *address = sample_.BaseUrl();
     return true;
 }
+
+bool FeedServerResolver::ServeSources(const pregonero::feeds::BridgeOptions& options,
+                                      std::string* address, std::string* error) {
+    using pregonero::feeds::EditionService;
+    sources_ = std::make_unique<EditionService>();
+    if (sources_->Start(options, 0, PREGONERO_VERSION, error) != EditionService::Failure::None) {
+        sources_.reset();
+        return false;
+    }
+    *address = sources_->BaseUrl();
+    return true;
+}
+
+void FeedServerResolver::Stop() {
+    sample_.Stop();
+    if (sources_) {
+        sources_->Stop();
+    }
+}

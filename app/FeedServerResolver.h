@@ -1,11 +1,15 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "feedserver/BridgeOptions.h"
 #include "feedserver/FeedServer.h"
+#include "feedserver/bridge/EditionService.h"
 
 // Which feed server the reader talks to: the one given on the command line,
-// else PREGONERO_FEED_SERVER, else the bundled sample edition, which this
+// else PREGONERO_FEED_SERVER, else an edition built from the newspapers'
+// feeds --sources names, else the bundled sample edition, which this
 // object writes under the home directory (again only when the bundled edition
 // changed) and serves on a free local port until Stop or its end.
 class FeedServerResolver {
@@ -16,8 +20,13 @@ public:
     // Serves the sample edition when `address` is empty and sets it to the
     // server's; leaves a given address alone. False with `error`.
     bool ServeSampleUnlessGiven(const std::string& home, std::string* address, std::string* error);
-    void Stop() { sample_.Stop(); }
+    // Serves the edition built from the newspapers' feeds the options name
+    // and sets `address` to the server's. False with `error`.
+    bool ServeSources(const pregonero::feeds::BridgeOptions& options, std::string* address,
+                      std::string* error);
+    void Stop();
 
 private:
     pregonero::feeds::FeedServer sample_;
+    std::unique_ptr<pregonero::feeds::EditionService> sources_;
 };

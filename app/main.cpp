@@ -120,7 +120,9 @@ int main(int argc, char* argv[]) {
         return Fail(error);
     }
     FeedServerResolver feeds;
-    if (!feeds.ServeSampleUnlessGiven(home, &feedServer, &error)) {
+    if (!cli.bridge.sourcesFile.empty()
+            ? !feeds.ServeSources(cli.bridge, &feedServer, &error)
+            : !feeds.ServeSampleUnlessGiven(home, &feedServer, &error)) {
         return Fail(error);
     }
 

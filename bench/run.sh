@@ -23,7 +23,7 @@ fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPREGONERO_BENCH=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target pregonero pregonero-feeds NetBench DecodeBench \
-    ListBench SectionFeedBench >/dev/null
+    ListBench SectionFeedBench SourceFeedBench BridgeBench >/dev/null
 
 work=$(mktemp -d /tmp/pregonero-bench.XXXXXX)
 pids=()
@@ -37,6 +37,7 @@ cleanup() {
 trap cleanup EXIT
 
 python3 "$root/bench/make_fixtures.py" "$build/feedserver/pregonero-feeds" "$work"
+python3 "$root/bench/make_sources.py" "$work/sources"
 
 free_port() {
     python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'

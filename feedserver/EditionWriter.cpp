@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "feedserver/MarkupEscape.h"
 #include "feedserver/PictureMaker.h"
 
 namespace pregonero::feeds {
@@ -14,31 +15,8 @@ constexpr const char* kPubDate = "lunes 3 de marzo";
 constexpr int kPictures = 42;
 const char* kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string Attr(const char* name, const std::string& value) {
-    return std::string(" ") + name + "=\"" + Escape(value) + "\"";
+    return std::string(" ") + name + "=\"" + MarkupEscape::Text(value) + "\"";
 }
 
 std::size_t SectionIndex(const std::string& slug) {

@@ -6,7 +6,8 @@ namespace pregonero::feeds {
 
 const char* FeedsCommandLine::Usage() {
     return "usage: pregonero-feeds DIR [--port N] [--faults FILE] | pregonero-feeds --sample DIR"
-           " | pregonero-feeds --help";
+           " | pregonero-feeds --sources FILE [--port N] [--state DIR] [--refresh MINUTES]"
+           " [--time-zone ZONE] | pregonero-feeds --help";
 }
 
 bool FeedsCommandLine::Fail(const std::string& reason) {
@@ -22,7 +23,15 @@ bool FeedsCommandLine::Parse(int argc, const char* const argv[]) {
             mode_ = Mode::Help; // whatever else is given
             return true;
         }
-        if (arg == "--sample" || arg == "--port" || arg == "--faults") {
+        if (BridgeOptions::Takes(arg)) {
+            if (!hasValue) {
+                return Fail(arg + " needs a value");
+            }
+            std::string reason;
+            if (!bridge_.Take(arg, argv[++i], &reason)) {
+                return Fail(reason);
+            }
+        } else if (arg == "--sample" || arg == "--port" || arg == "--faults") {
             if (!hasValue) {
                 return Fail(arg + " needs a value");
             }
@@ -50,6 +59,17 @@ bool FeedsCommandLine::Parse(int argc, const char* const argv[]) {
         } else {
             directory_ = arg;
         }
+    }
+    std::string reason;
+    if (!bridge_.Check(&reason)) {
+        return Fail(reason);
+    }
+    if (!bridge_.sourcesFile.empty()) {
+        if (!directory_.empty() || !faultsFile_.empty()) {
+            return Fail("--sources takes no directory, --sample or --faults");
+        }
+        mode_ = Mode::Bridge;
+        return true;
     }
     if (directory_.empty()) {
         return Fail("no directory given");

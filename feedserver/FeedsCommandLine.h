@@ -2,15 +2,19 @@
 
 #include <string>
 
+#include "feedserver/BridgeOptions.h"
+
 namespace pregonero::feeds {
 
 // Arguments of pregonero-feeds:
 //   pregonero-feeds DIR [--port N] [--faults FILE]
 //   pregonero-feeds --sample DIR
+//   pregonero-feeds --sources FILE [--port N] [--state DIR] [--refresh MINUTES]
+//                   [--time-zone ZONE]
 //   pregonero-feeds --help
 class FeedsCommandLine {
 public:
-    enum class Mode { Serve, WriteSample, Help };
+    enum class Mode { Serve, WriteSample, Bridge, Help };
 
     // False with a one-line reason in Error() when the arguments are wrong.
     bool Parse(int argc, const char* const argv[]);
@@ -19,6 +23,7 @@ public:
     const std::string& Directory() const { return directory_; }
     int Port() const { return port_; }
     const std::string& FaultsFile() const { return faultsFile_; }
+    const BridgeOptions& Bridge() const { return bridge_; }
     const std::string& Error() const { return error_; }
 
     static const char* Usage();
@@ -30,6 +35,7 @@ private:
     std::string directory_;
     int port_ = 0;
     std::string faultsFile_;
+    BridgeOptions bridge_;
     std::string error_;
 };
 

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "feedserver/bridge/EditionService.h"
 #include "feedserver/faults/FaultRuleParser.h"
 #include "feedserver/faults/FaultyFeedServer.h"
 #include "feedserver/FeedsCommandLine.h"
@@ -20,19 +21,41 @@ int WriteSample(const std::string& dir) {
     return 0;
 }
 
+// Only sigwait below sees SIGINT and SIGTERM: blocked before any thread of
+// the servers exists, so that they all inherit the mask.
+sigset_t BlockStopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    return signals;
+}
+
+int ServeSources(const FeedsCommandLine& options) {
+    sigset_t signals = BlockStopSignals();
+    EditionService service;
+    std::string error;
+    const auto failure = service.Start(options.Bridge(), options.Port(), PREGONERO_VERSION, &error);
+    if (failure != EditionService::Failure::None) {
+        std::cerr << "pregonero-feeds: " << error << "\n";
+        return failure == EditionService::Failure::BadInput ? 2 : 1;
+    }
+    std::cout << "serving " << service.SourceCount() << " sources at " << service.BaseUrl()
+              << std::endl;
+    int received = 0;
+    sigwait(&signals, &received);
+    service.Stop();
+    return 0;
+}
+
 int Serve(const FeedsCommandLine& options) {
     FaultRuleParser rules;
     if (!options.FaultsFile().empty() && !rules.ParseFile(options.FaultsFile())) {
         std::cerr << "pregonero-feeds: " << options.FaultsFile() << ": " << rules.Error() << "\n";
         return 2;
     }
-    // Block the signals before the server's threads exist so that they all
-    // inherit the mask and only sigwait below sees SIGINT and SIGTERM.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    sigset_t signals = BlockStopSignals();
 
     FaultyFeedServer server;
     for (const auto& [path, rule] : rules.Rules()) {
@@ -65,6 +88,9 @@ int main(int argc, char* argv[]) {
     }
     if (options.GetMode() == FeedsCommandLine::Mode::WriteSample) {
         return WriteSample(options.Directory());
+    }
+    if (options.GetMode() == FeedsCommandLine::Mode::Bridge) {
+        return ServeSources(options);
     }
     std::error_code error;
     if (!std::filesystem::is_directory(options.Directory(), error)) {

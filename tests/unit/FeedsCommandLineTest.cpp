@@ -32,9 +32,24 @@ TEST(FeedsCommandLineTest, ServeAndSampleFormsAndBadArguments) {
         ASSERT_TRUE(Parse(help, args)) << help.Error();
         EXPECT_EQ(help.GetMode(), FeedsCommandLine::Mode::Help);
     }
+    FeedsCommandLine sources;
+    ASSERT_TRUE(Parse(sources, {"--sources", "diarios.opml", "--refresh", "0.5", "--port", "81",
+                                "--time-zone", "America/Merida"}));
+    EXPECT_EQ(sources.GetMode(), FeedsCommandLine::Mode::Bridge);
+    EXPECT_EQ(sources.Bridge().sourcesFile, "diarios.opml");
+    EXPECT_EQ(sources.Bridge().refreshMinutes, 0.5);
+    EXPECT_EQ(sources.Bridge().timeZone, "America/Merida");
+    EXPECT_EQ(sources.Port(), 81);
 
     for (const auto& args :
          std::vector<std::vector<const char*>>{{},
+                                               {"--sources", "a.opml", "dir"},
+                                               {"--sources", "a.opml", "--faults", "f"},
+                                               {"--sample", "out", "--sources", "a.opml"},
+                                               {"dir", "--state", "s"},
+                                               {"--sources", "a.opml", "--refresh", "0"},
+                                               {"--sources", "a.opml", "--refresh", "5m"},
+                                               {"--sources", ""},
                                                {"a", "b"},
                                                {"dir", "--port"},
                                                {"dir", "--port", "http"},

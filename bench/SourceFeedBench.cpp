@@ -1,0 +1,65 @@
+// Reading 20 newspapers' feeds of 50 items each (bench/make_sources.py) into
+// items, from the files on disk, as the feed server does after fetching
+// them: the yardsticks (xmllint --noout over the same files, Python's
+// feedparser) are run by bench/figures.py. PREGONERO_BENCH_SOURCES names the
+// folder of the feeds.
+#include "feedserver/sources/SourceFeedReader.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> SourceFiles() {
+    const char* folder = std::getenv("PREGONERO_BENCH_SOURCES");
+    std::vector<std::string> files;
+    if (folder == nullptr) {
+        return files;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() == ".xml") {
+            files.push_back(entry.path().string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void BM_ReadSources(benchmark::State& state) {
+    std::vector<std::string> files = SourceFiles();
+    if (files.empty()) {
+        state.SkipWithError("PREGONERO_BENCH_SOURCES names no folder of feeds");
+        return;
+    }
+    std::size_t items = 0;
+    for (auto _ : state) {
+        items = 0;
+        for (const std::string& file : files) {
+            std::ifstream in(file, std::ios::binary);
+            std::stringstream bytes;
+            bytes << in.rdbuf();
+            pregonero::feeds::SourceFeed feed;
+            std::string error;
+            if (!pregonero::feeds::SourceFeedReader::Read(bytes.str(), "https://example.com/feed",
+                                                          "application/rss+xml", &feed, &error)) {
+                state.SkipWithError(("unreadable: " + file + ": " + error).c_str());
+                return;
+            }
+            items += feed.items.size();
+        }
+        benchmark::DoNotOptimize(items);
+    }
+    state.counters["items"] = static_cast<double>(items);
+}
+BENCHMARK(BM_ReadSources)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly();
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pregonero::feeds {
+
+// One conditional GET of a newspaper's feed.
+struct FetchRequest {
+    std::string url;
+    std::string etag;         // sent as If-None-Match when not empty
+    std::string lastModified; // sent as If-Modified-Since when not empty
+};
+
+struct FetchReply {
+    long status = 0;  // of the final response; 0 when none arrived
+    std::string body; // decompressed; empty on 304 and on failures
+    std::string contentType;
+    std::string etag; // validators of the final response
+    std::string lastModified;
+    std::optional<std::int64_t> retryAfter; // seconds, from Retry-After
+    std::string error;                      // why no whole response arrived, else empty
+};
+
+// Fetches feeds as a polite client: at most 6 transfers at once and 2 per
+// host over kept-alive connections, gzip and brotli accepted, at most 5
+// redirects to http or https, a 10 s connect and 60 s whole-transfer limit,
+// 8 MiB per feed after decompression. Connections stay cached between calls.
+class SourceFetcher {
+public:
+    static constexpr std::size_t kMaxBodyBytes = 8u << 20;
+
+    explicit SourceFetcher(const std::string& userAgent);
+    ~SourceFetcher();
+    SourceFetcher(const SourceFetcher&) = delete;
+    SourceFetcher& operator=(const SourceFetcher&) = delete;
+
+    // Runs every request to its end and returns the replies in request
+    // order. Interrupt, from any thread, ends it early with the unfinished
+    // transfers failed.
+    std::vector<FetchReply> FetchAll(const std::vector<FetchRequest>& requests);
+    void Interrupt();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace pregonero::feeds

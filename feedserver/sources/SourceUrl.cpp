@@ -1,0 +1,85 @@
+#include "feedserver/sources/SourceUrl.h"
+
+#include "feedserver/sources/FeedEncoding.h"
+
+#include "platform/runtime/loop/UniqueHandle.h"
+
+#include <curl/curl.h>
+
+namespace pregonero::feeds {
+
+namespace {
+
+using Url = pregonero::runtime::UniqueHandle<CURLU, curl_url_cleanup>;
+
+std::string_view Trim(std::string_view text) {
+    const char* spaces = " \t\r\n\f\v";
+    std::size_t first = text.find_first_not_of(spaces);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    std::size_t last = text.find_last_not_of(spaces);
+    return text.substr(first, last - first + 1);
+}
+
+bool Set(CURLU* url, std::string_view text, unsigned flags) {
+    // curl wants a C string; feeds do not put NULs in URLs we want.
+    if (text.find('\0') != std::string_view::npos) {
+        return false;
+    }
+    std::string copy(text);
+    return curl_url_set(url, CURLUPART_URL, copy.c_str(), flags) == CURLUE_OK;
+}
+
+// The absolute form of `reference` against `base`, or empty.
+std::string Join(const std::string& base, std::string_view reference, bool webOnly) {
+    reference = Trim(reference);
+    if (reference.empty() || reference.size() > 8192) {
+        return {};
+    }
+    Url url(curl_url());
+    if (!url) {
+        return {};
+    }
+    // Spaces and other bytes curl refuses are percent-encoded, as browsers do.
+    const unsigned flags = CURLU_URLENCODE | CURLU_NON_SUPPORT_SCHEME;
+    bool parsed = false;
+    if (!base.empty() && Set(url.get(), base, flags)) {
+        parsed = Set(url.get(), reference, flags);
+    } else {
+        parsed = Set(url.get(), reference, flags);
+    }
+    if (!parsed) {
+        return {};
+    }
+    char* scheme = nullptr;
+    if (curl_url_get(url.get(), CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK) {
+        return {};
+    }
+    std::string schemeText(scheme);
+    curl_free(scheme);
+    if (webOnly && schemeText != "http" && schemeText != "https") {
+        return {};
+    }
+    char* full = nullptr;
+    if (curl_url_get(url.get(), CURLUPART_URL, &full, 0) != CURLUE_OK) {
+        return {};
+    }
+    std::string result(full);
+    curl_free(full);
+    // curl percent-encodes paths but leaves a host's bytes as they came.
+    return FeedEncoding::IsValidUtf8(result) ? result : std::string();
+}
+
+} // namespace
+
+std::string SourceUrl::Resolve(const std::string& base, std::string_view reference) {
+    return Join(base, reference, true);
+}
+
+std::string SourceUrl::Rebase(const std::string& base, std::string_view reference) {
+    std::string joined = Join(base, reference, false);
+    return joined.empty() ? base : joined;
+}
+
+} // namespace pregonero::feeds
