@@ -190,6 +190,10 @@ void PressKey(Display* display, Window window, KeySym symbol, unsigned state = 0
 
 // A left click at window coordinates.
 void Click(Display* display, Window window, int x, int y) {
+    // The pointer goes there first, as a hand's would: the window learns
+    // where the pointer is from its motion, not from the press.
+    XWarpPointer(display, None, window, 0, 0, 0, 0, x, y);
+    XSync(display, False);
     XEvent event{};
     event.xbutton.display = display;
     event.xbutton.window = window;
@@ -321,14 +325,15 @@ TEST_F(WindowTest, ResizedWindowScalesTheScreenAndPointerAndDesktopKeysFollow) {
         10);
     EXPECT_EQ(differing, 0) << "pixels not the screen shrunk to half, centred";
 
-    // Each probe is a dump of its own, asked for until what it shows holds.
+    // Each probe is a dump of its own, taken once the reader is idle (the
+    // window's events are handled then), asked for until what it shows holds.
     int dumps = 0;
     const auto until = [&](const char* what, const std::function<bool(const Snapshot&)>& holds) {
         std::string last;
         const bool held = WaitUntil(
             [&] {
                 const std::string path = fx.Root() / ("probe" + std::to_string(++dumps) + ".json");
-                reader->Send("dump " + path + "\n");
+                reader->Send("wait 5\ndump " + path + "\n");
                 // Read once the dump is whole: it ends with its closing brace.
                 if (!WaitUntil(
                         [&] {
