@@ -90,4 +90,5 @@ wait_port "$feeds_port"
 
 python3 "$root/bench/figures.py" "$build" "$work" "http://127.0.0.1:$nginx_port" \
     "http://127.0.0.1:$feeds_port"
+python3 "$root/bench/capped_feeds.py" "$build"
 echo "bench: done $(date -u '+%H:%M UTC'), load average $(cut -d' ' -f1-3 /proc/loadavg)"
