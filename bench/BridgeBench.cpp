@@ -49,7 +49,7 @@ void BM_RefreshAllNotModified(benchmark::State& state) {
     server.Get(R"(/feed/(\d+)\.xml)",
                [](const httplib::Request& request, httplib::Response& response) {
                    std::string etag = request.matches[1];
-        etag = '"' + etag + '"';
+                   etag = '"' + etag + '"';
                    response.set_header("ETag", etag);
                    if (request.get_header_value("If-None-Match") == etag) {
                        response.status = 304;

@@ -31,6 +31,17 @@ bool Set(CURLU* url, std::string_view text, unsigned flags) {
     return curl_url_set(url, CURLUPART_URL, copy.c_str(), flags) == CURLUE_OK;
 }
 
+// One part of the URL, or empty when curl has none.
+std::string Part(CURLU* url, CURLUPart part) {
+    char* text = nullptr;
+    if (curl_url_get(url, part, &text, 0) != CURLUE_OK) {
+        return {};
+    }
+    std::string copy(text);
+    curl_free(text);
+    return copy;
+}
+
 // The absolute form of `reference` against `base`, or empty.
 std::string Join(const std::string& base, std::string_view reference, bool webOnly) {
     reference = Trim(reference);
@@ -43,30 +54,19 @@ std::string Join(const std::string& base, std::string_view reference, bool webOn
     }
     // Spaces and other bytes curl refuses are percent-encoded, as browsers do.
     const unsigned flags = CURLU_URLENCODE | CURLU_NON_SUPPORT_SCHEME;
-    bool parsed = false;
-    if (!base.empty() && Set(url.get(), base, flags)) {
-        parsed = Set(url.get(), reference, flags);
-    } else {
-        parsed = Set(url.get(), reference, flags);
+    // A base curl refuses leaves the handle empty: the reference must then
+    // be absolute on its own.
+    if (!base.empty()) {
+        Set(url.get(), base, flags);
     }
-    if (!parsed) {
+    if (!Set(url.get(), reference, flags)) {
         return {};
     }
-    char* scheme = nullptr;
-    if (curl_url_get(url.get(), CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK) {
+    const std::string scheme = Part(url.get(), CURLUPART_SCHEME);
+    if (scheme.empty() || (webOnly && scheme != "http" && scheme != "https")) {
         return {};
     }
-    std::string schemeText(scheme);
-    curl_free(scheme);
-    if (webOnly && schemeText != "http" && schemeText != "https") {
-        return {};
-    }
-    char* full = nullptr;
-    if (curl_url_get(url.get(), CURLUPART_URL, &full, 0) != CURLUE_OK) {
-        return {};
-    }
-    std::string result(full);
-    curl_free(full);
+    const std::string result = Part(url.get(), CURLUPART_URL);
     // curl percent-encodes paths but leaves a host's bytes as they came.
     return FeedEncoding::IsValidUtf8(result) ? result : std::string();
 }

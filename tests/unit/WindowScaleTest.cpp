@@ -24,12 +24,12 @@ TEST(WindowScaleTest, ScreenIsCentredWholeWhenItFitsAndShrunkWhenNot) {
         WindowScale::Placement at;
     } cases[] = {
         {480, 800, {0, 0, 480, 800, true}},
-        {1000, 1700, {20, 50, 960, 1600, true}},  // twice, with a margin
-        {1439, 2400, {239, 400, 960, 1600, true}},    // one pixel short of three times
-        {1919, 1017, {719, 108, 480, 800, true}}, // a maximised window on 1080p
-        {300, 400, {30, 0, 240, 400, false}},     // half, limited by the height
-        {240, 1000, {0, 300, 240, 400, false}},   // half, limited by the width
-        {1, 1, {0, 0, 1, 1, false}},              // never empty
+        {1000, 1700, {20, 50, 960, 1600, true}},   // twice, with a margin
+        {1439, 2400, {239, 400, 960, 1600, true}}, // one pixel short of three times
+        {1919, 1017, {719, 108, 480, 800, true}},  // a maximised window on 1080p
+        {300, 400, {30, 0, 240, 400, false}},      // half, limited by the height
+        {240, 1000, {0, 300, 240, 400, false}},    // half, limited by the width
+        {1, 1, {0, 0, 1, 1, false}},               // never empty
         {0, 500, {0, 0, 0, 0, false}},
     };
     for (const auto& c : cases) {
