@@ -14,10 +14,6 @@ namespace pregonero::feeds {
 
 namespace {
 
-// After a 429 or 503 without Retry-After, the pause doubles from one refresh
-// period with every refusal in a row, up to a day.
-constexpr std::int64_t kLongestPause = 24 * 3600;
-
 std::int64_t Now() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
@@ -28,9 +24,9 @@ std::int64_t Now() {
 
 FeedBridge::FeedBridge(const std::vector<OpmlSource>& sources, BridgeSettings settings,
                        const EditionClock& clock, SourceParser parser)
-    : settings_(std::move(settings)), clock_(clock), parser_(std::move(parser)),
-      store_(settings_.stateDir), edition_(settings_.stateDir / "edition"),
-      fetcher_(settings_.userAgent) {
+    : settings_(std::move(settings)), clock_(clock),
+      updater_(settings_.refreshMinutes, std::move(parser)), store_(settings_.stateDir),
+      edition_(settings_.stateDir / "edition"), fetcher_(settings_.userAgent) {
     for (const auto& source : sources) {
         SourceRecord record;
         record.url = source.url;
@@ -131,50 +127,6 @@ std::vector<SourceRecord> FeedBridge::Records() const {
     return records_;
 }
 
-void FeedBridge::Apply(SourceRecord& record, FetchReply& reply, std::int64_t now,
-                       bool* itemsChanged) {
-    record.lastFetch = now;
-    record.status = reply.status;
-    if (reply.status == 429 || reply.status == 503) {
-        ++record.refusals;
-        const auto period = static_cast<std::int64_t>(settings_.refreshMinutes * 60);
-        const std::int64_t pause =
-            reply.retryAfter ? *reply.retryAfter
-                             : std::min(kLongestPause, period << std::min(record.refusals, 16));
-        record.nextAttempt = now + std::min(pause, kLongestPause);
-        record.error = "HTTP " + std::to_string(reply.status) + ", next try in " +
-                       std::to_string(record.nextAttempt - now) + " s";
-        return;
-    }
-    record.refusals = 0;
-    record.nextAttempt = 0;
-    if (!reply.error.empty()) {
-        record.error = reply.error;
-        return;
-    }
-    if (reply.status == 304) {
-        record.error.clear();
-        return;
-    }
-    if (reply.status < 200 || reply.status > 299) {
-        record.error = "HTTP " + std::to_string(reply.status);
-        return;
-    }
-    SourceFeed feed;
-    std::string error;
-    ++parses_;
-    if (!parser_ || !parser_(reply.body, record.url, reply.contentType, &feed, &error)) {
-        record.error = "cannot read the feed: " + (error.empty() ? "no parser" : error);
-        return;
-    }
-    record.items = std::move(feed.items);
-    record.illFormed = feed.illFormed;
-    record.etag = reply.etag;
-    record.lastModified = reply.lastModified;
-    record.error.clear();
-    *itemsChanged = true;
-}
-
 void FeedBridge::Refresh(std::int64_t now) {
     std::vector<FetchRequest> requests;
     std::vector<std::size_t> due;
@@ -204,7 +156,9 @@ void FeedBridge::Refresh(std::int64_t now) {
         }
     }
     for (std::size_t k = 0; k < due.size(); ++k) {
-        Apply(updated[k], replies[k], now, &itemsChanged);
+        const auto outcome = updater_.Apply(updated[k], replies[k], now);
+        parses_ += outcome.parsed ? 1 : 0;
+        itemsChanged = itemsChanged || outcome.itemsChanged;
     }
     std::vector<SourceRecord> snapshot;
     {

@@ -14,17 +14,12 @@
 #include "feedserver/bridge/EditionClock.h"
 #include "feedserver/bridge/EditionFolder.h"
 #include "feedserver/bridge/OpmlReader.h"
+#include "feedserver/bridge/RecordUpdater.h"
 #include "feedserver/bridge/SourceFetcher.h"
 #include "feedserver/bridge/SourceRecord.h"
 #include "feedserver/bridge/StateStore.h"
 
 namespace pregonero::feeds {
-
-// Turns a feed's bytes into its items; false with a reason when nothing
-// could be read. `contentType` is the response's, possibly empty.
-using SourceParser =
-    std::function<bool(const std::string& bytes, const std::string& url,
-                       const std::string& contentType, SourceFeed* feed, std::string* error)>;
 
 struct BridgeSettings {
     std::filesystem::path stateDir;
@@ -70,13 +65,12 @@ public:
     std::string StatusPage() const;
 
 private:
-    void Apply(SourceRecord& record, FetchReply& reply, std::int64_t now, bool* itemsChanged);
     bool Publish(std::string* error);
     void RefreshLoop(bool firstRoundDone);
 
     BridgeSettings settings_;
     const EditionClock& clock_;
-    SourceParser parser_;
+    RecordUpdater updater_;
     StateStore store_;
     EditionFolder edition_;
     SourceFetcher fetcher_;

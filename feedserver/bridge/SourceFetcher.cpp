@@ -32,13 +32,15 @@ struct Transfer {
     runtime::CurlEasy easy;
     HeaderList headers;
     FetchReply reply;
+    std::size_t maxBytes = SourceFetcher::kMaxBodyBytes;
+    std::size_t index = 0;
     bool tooLarge = false;
     bool done = false;
 
     static size_t OnBody(char* data, size_t size, size_t count, void* self) {
         auto* transfer = static_cast<Transfer*>(self);
         const size_t bytes = size * count;
-        if (transfer->reply.body.size() + bytes > SourceFetcher::kMaxBodyBytes) {
+        if (transfer->reply.body.size() + bytes > transfer->maxBytes) {
             transfer->tooLarge = true;
             return 0; // aborts the transfer
         }
@@ -122,7 +124,8 @@ struct Transfer {
         done = true;
         curl_easy_getinfo(easy.Get(), CURLINFO_RESPONSE_CODE, &reply.status);
         if (code != CURLE_OK) {
-            reply.error = tooLarge ? "feed larger than 8 MiB" : curl_easy_strerror(code);
+            reply.error = tooLarge ? "larger than " + std::to_string(maxBytes >> 20) + " MiB"
+                                   : curl_easy_strerror(code);
             reply.status = tooLarge ? reply.status : 0;
             reply.body.clear();
         }
@@ -133,12 +136,15 @@ struct Transfer {
 
 struct SourceFetcher::Impl {
     std::string userAgent;
+    std::size_t maxBodyBytes = kMaxBodyBytes;
     runtime::CurlMulti multi;
     std::atomic<bool> interrupted{false};
 };
 
-SourceFetcher::SourceFetcher(const std::string& userAgent) : impl_(std::make_unique<Impl>()) {
+SourceFetcher::SourceFetcher(const std::string& userAgent, std::size_t maxBodyBytes)
+    : impl_(std::make_unique<Impl>()) {
     impl_->userAgent = userAgent;
+    impl_->maxBodyBytes = maxBodyBytes;
     if (impl_->multi) {
         curl_multi_setopt(impl_->multi.Get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, kMaxTransfers);
         curl_multi_setopt(impl_->multi.Get(), CURLMOPT_MAX_HOST_CONNECTIONS, kMaxPerHost);
@@ -152,18 +158,24 @@ void SourceFetcher::Interrupt() {
     impl_->multi.Wakeup();
 }
 
-std::vector<FetchReply> SourceFetcher::FetchAll(const std::vector<FetchRequest>& requests) {
+std::vector<FetchReply> SourceFetcher::FetchAll(const std::vector<FetchRequest>& requests,
+                                                const Finished& finished) {
     std::vector<std::unique_ptr<Transfer>> transfers;
     CURLM* multi = impl_->multi.Get();
     std::size_t running = 0;
     for (const auto& request : requests) {
         auto transfer = std::make_unique<Transfer>();
+        transfer->maxBytes = impl_->maxBodyBytes;
+        transfer->index = transfers.size();
         if (multi == nullptr || !transfer->Prepare(impl_->userAgent, request) ||
             curl_multi_add_handle(multi, transfer->easy.Get()) != CURLM_OK) {
             transfer->done = true;
             transfer->reply.error = "cannot start the transfer";
         } else {
             ++running;
+        }
+        if (transfer->done && finished) {
+            finished(transfer->index, transfer->reply);
         }
         transfers.push_back(std::move(transfer));
     }
@@ -179,6 +191,9 @@ std::vector<FetchReply> SourceFetcher::FetchAll(const std::vector<FetchRequest>&
             curl_multi_remove_handle(multi, message->easy_handle);
             transfer->Finish(code);
             --running;
+            if (finished) {
+                finished(transfer->index, transfer->reply);
+            }
         }
         if (running > 0) {
             impl_->multi.Poll(1000);

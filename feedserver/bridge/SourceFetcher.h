@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,20 +30,24 @@ struct FetchReply {
 // Fetches feeds as a polite client: at most 6 transfers at once and 2 per
 // host over kept-alive connections, gzip and brotli accepted, at most 5
 // redirects to http or https, a 10 s connect and 60 s whole-transfer limit,
-// 8 MiB per feed after decompression. Connections stay cached between calls.
+// 8 MiB per feed after decompression (or another cap). Connections stay
+// cached between calls.
 class SourceFetcher {
 public:
     static constexpr std::size_t kMaxBodyBytes = 8u << 20;
 
-    explicit SourceFetcher(const std::string& userAgent);
+    explicit SourceFetcher(const std::string& userAgent, std::size_t maxBodyBytes = kMaxBodyBytes);
     ~SourceFetcher();
     SourceFetcher(const SourceFetcher&) = delete;
     SourceFetcher& operator=(const SourceFetcher&) = delete;
 
     // Runs every request to its end and returns the replies in request
-    // order. Interrupt, from any thread, ends it early with the unfinished
-    // transfers failed.
-    std::vector<FetchReply> FetchAll(const std::vector<FetchRequest>& requests);
+    // order; `finished`, if set, hears each request's index as it ends, on
+    // the caller's thread, and may take the body out of the reply. Interrupt, from any thread, ends
+    // it early with the unfinished transfers failed.
+    using Finished = std::function<void(std::size_t index, FetchReply& reply)>;
+    std::vector<FetchReply> FetchAll(const std::vector<FetchRequest>& requests,
+                                     const Finished& finished = {});
     void Interrupt();
 
 private:

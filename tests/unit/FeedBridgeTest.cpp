@@ -191,7 +191,7 @@ TEST(FeedBridgeTest, AFailingSourceKeepsItsItemsAndTheOthersGoOn) {
     EXPECT_EQ(records[0].error, "HTTP 500");
     EXPECT_EQ(records[1].error, "cannot read the feed: no es un canal");
     EXPECT_EQ(records[2].error, "HTTP 404");
-    EXPECT_EQ(records[3].error, "feed larger than 8 MiB");
+    EXPECT_EQ(records[3].error, "larger than 8 MiB");
     EXPECT_FALSE(records[4].error.empty()) << records[4].status;
     EXPECT_EQ(bridge->Parses(), 3u);
     EXPECT_EQ(records[0].items.size(), 1u);
