@@ -7,7 +7,8 @@ namespace pregonero::feeds {
 const char* FeedsCommandLine::Usage() {
     return "usage: pregonero-feeds DIR [--port N] [--faults FILE] | pregonero-feeds --sample DIR"
            " | pregonero-feeds --sources FILE [--port N] [--state DIR] [--refresh MINUTES]"
-           " [--time-zone ZONE] | pregonero-feeds --help";
+           " [--time-zone ZONE] | pregonero-feeds --sources FILE --export DIR [--base-url URL]"
+           " [--pictures] [--state DIR] [--time-zone ZONE] | pregonero-feeds --help";
 }
 
 bool FeedsCommandLine::Fail(const std::string& reason) {
@@ -23,7 +24,16 @@ bool FeedsCommandLine::Parse(int argc, const char* const argv[]) {
             mode_ = Mode::Help; // whatever else is given
             return true;
         }
-        if (BridgeOptions::Takes(arg)) {
+        if (ExportOptions::Takes(arg)) {
+            const bool takesValue = ExportOptions::TakesValue(arg);
+            if (takesValue && !hasValue) {
+                return Fail(arg + " needs a value");
+            }
+            std::string reason;
+            if (!export_.Take(arg, takesValue ? argv[++i] : "", &reason)) {
+                return Fail(reason);
+            }
+        } else if (BridgeOptions::Takes(arg)) {
             if (!hasValue) {
                 return Fail(arg + " needs a value");
             }
@@ -63,6 +73,20 @@ bool FeedsCommandLine::Parse(int argc, const char* const argv[]) {
     std::string reason;
     if (!bridge_.Check(&reason)) {
         return Fail(reason);
+    }
+    if (!export_.dir.empty()) {
+        if (bridge_.sourcesFile.empty()) {
+            return Fail("--export needs --sources");
+        }
+        if (!directory_.empty() || mode_ == Mode::WriteSample || port_ != 0 ||
+            !faultsFile_.empty() || bridge_.refreshGiven) {
+            return Fail("--export takes no directory, --sample, --port, --faults or --refresh");
+        }
+        mode_ = Mode::Export;
+        return true;
+    }
+    if (export_.pictures || !export_.baseUrl.empty()) {
+        return Fail("--pictures and --base-url need --export");
     }
     if (!bridge_.sourcesFile.empty()) {
         if (!directory_.empty() || !faultsFile_.empty()) {

@@ -1,7 +1,11 @@
 #include <csignal>
 #include <filesystem>
 #include <iostream>
+#include <thread>
 
+#include <unistd.h>
+
+#include "feedserver/bridge/EditionExport.h"
 #include "feedserver/bridge/EditionService.h"
 #include "feedserver/faults/FaultRuleParser.h"
 #include "feedserver/faults/FaultyFeedServer.h"
@@ -49,6 +53,36 @@ int ServeSources(const FeedsCommandLine& options) {
     return 0;
 }
 
+// The export runs on a thread of its own, so that SIGINT or SIGTERM can cut
+// it short and it still cleans up: the previous edition stays, no temporary
+// folder is left behind.
+int Export(const FeedsCommandLine& options) {
+    sigset_t signals = BlockStopSignals();
+    sigaddset(&signals, SIGUSR1); // the export's own "done"
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    EditionExport exporter;
+    ExportSettings settings{options.Bridge(), options.Export(),
+                            std::string("pregonero-feeds/") + PREGONERO_VERSION};
+    ExportProgress progress(stdout, isatty(STDOUT_FILENO) == 1);
+    std::string error;
+    auto failure = EditionExport::Failure::None;
+    std::thread worker([&] {
+        failure = exporter.Run(settings, progress, &error);
+        kill(getpid(), SIGUSR1);
+    });
+    int received = 0;
+    sigwait(&signals, &received);
+    if (received != SIGUSR1) {
+        exporter.Interrupt();
+    }
+    worker.join();
+    if (failure != EditionExport::Failure::None) {
+        std::cerr << "pregonero-feeds: " << error << "\n";
+        return failure == EditionExport::Failure::BadInput ? 2 : 1;
+    }
+    return 0;
+}
+
 int Serve(const FeedsCommandLine& options) {
     FaultRuleParser rules;
     if (!options.FaultsFile().empty() && !rules.ParseFile(options.FaultsFile())) {
@@ -91,6 +125,9 @@ int main(int argc, char* argv[]) {
     }
     if (options.GetMode() == FeedsCommandLine::Mode::Bridge) {
         return ServeSources(options);
+    }
+    if (options.GetMode() == FeedsCommandLine::Mode::Export) {
+        return Export(options);
     }
     std::error_code error;
     if (!std::filesystem::is_directory(options.Directory(), error)) {

@@ -41,23 +41,39 @@ TEST(FeedsCommandLineTest, ServeAndSampleFormsAndBadArguments) {
     EXPECT_EQ(sources.Bridge().timeZone, "America/Merida");
     EXPECT_EQ(sources.Port(), 81);
 
-    for (const auto& args :
-         std::vector<std::vector<const char*>>{{},
-                                               {"--sources", "a.opml", "dir"},
-                                               {"--sources", "a.opml", "--faults", "f"},
-                                               {"--sample", "out", "--sources", "a.opml"},
-                                               {"dir", "--state", "s"},
-                                               {"--sources", "a.opml", "--refresh", "0"},
-                                               {"--sources", "a.opml", "--refresh", "5m"},
-                                               {"--sources", ""},
-                                               {"a", "b"},
-                                               {"dir", "--port"},
-                                               {"dir", "--port", "http"},
-                                               {"dir", "--port", "70000"},
-                                               {"dir", "--port", "-1"},
-                                               {"dir", "--verbose"},
-                                               {"--sample", "out", "dir"},
-                                               {"--sample", "out", "--port", "80"}}) {
+    // A base URL keeps its path and loses its trailing slashes.
+    FeedsCommandLine exported;
+    ASSERT_TRUE(Parse(exported, {"--pictures", "--sources", "a.opml", "--export", "out",
+                                 "--base-url", "https://cdn.example.net/edicion//"}));
+    EXPECT_EQ(exported.GetMode(), FeedsCommandLine::Mode::Export);
+    EXPECT_EQ(exported.Export().dir, "out");
+    EXPECT_EQ(exported.Export().baseUrl, "https://cdn.example.net/edicion");
+    EXPECT_TRUE(exported.Export().pictures);
+
+    for (const auto& args : std::vector<std::vector<const char*>>{
+             {},
+             {"--sources", "a.opml", "dir"},
+             {"--sources", "a.opml", "--faults", "f"},
+             {"--sample", "out", "--sources", "a.opml"},
+             {"dir", "--state", "s"},
+             {"--sources", "a.opml", "--refresh", "0"},
+             {"--sources", "a.opml", "--refresh", "5m"},
+             {"--sources", ""},
+             {"a", "b"},
+             {"dir", "--port"},
+             {"dir", "--port", "http"},
+             {"dir", "--port", "70000"},
+             {"dir", "--port", "-1"},
+             {"dir", "--verbose"},
+             {"--sample", "out", "dir"},
+             {"--sample", "out", "--port", "80"},
+             {"--export", "out"},
+             {"--sources", "a.opml", "--pictures"},
+             {"--sources", "a.opml", "--export", "o", "d"},
+             {"--sources", "a.opml", "--export", "o", "--port", "80"},
+             {"--sources", "a.opml", "--export", "o", "--base-url", "example.net/e"},
+             {"--sources", "a.opml", "--export", "o", "--base-url", "http:///e"},
+             {"--sources", "a.opml", "--export", "o", "--base-url", "http://example.net/e#a"}}) {
         FeedsCommandLine line;
         EXPECT_FALSE(Parse(line, args)) << args.size();
         EXPECT_FALSE(line.Error().empty());
