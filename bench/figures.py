@@ -326,8 +326,83 @@ def window_memory():
         xvfb.wait()
 
 
+EXPORT_SECTIONS = ("Portada", "Mexico", "Mundo", "Estados", "DF", "EdoMex", "Vialidad", "Cartera",
+                   "Deportes", "Showbis", "Estilos", "Tecno", "Destinos", "Letras + Artes",
+                   "Autopistas", "Ciencia", "Sociedad", "Opinion", "MxM", "Fotogaleria")
+
+
+def export_fixtures():
+    """20 feeds of 50 items, each item with a picture of its own (hard links to
+    the sample edition's photos), spread over three loopback addresses of the
+    same nginx, as real sources sit on several hosts; and the list naming them.
+    Returns the list's path and every URL the export fetches."""
+    port = NGINX.rsplit(":", 1)[1]
+    root = os.path.join(FIX, "export")
+    shutil.rmtree(root, ignore_errors=True)
+    os.makedirs(os.path.join(root, "fotos"))
+    photos = sorted(glob.glob(os.path.join(EDITION, "img", "*.jpg")))
+    outlines, urls = [], []
+    for s in range(20):
+        base = "http://127.0.0.%d:%s/export" % (1 + s % 3, port)
+        items = []
+        for n in range(50):
+            name = "%02d-%02d.jpg" % (s, n)
+            os.link(photos[(s * 50 + n) % len(photos)], os.path.join(root, "fotos", name))
+            urls.append("%s/fotos/%s" % (base, name))
+            items.append("<item><title>Nota %d de la fuente %d</title><link>https://diario%d.example.com/%d</link>"
+                         "<guid>%d-%d</guid><pubDate>Tue, 03 Mar 2026 %02d:%02d:00 +0100</pubDate>"
+                         "<description>El ayuntamiento aprobó ayer la reforma de la plaza mayor.</description>"
+                         "<content:encoded><![CDATA[<p>Los vecinos del barrio piden más autobuses.</p>"
+                         "<p>La consejería anuncia obras en la carretera de la sierra.</p>]]></content:encoded>"
+                         "<media:content url=\"fotos/%s\" medium=\"image\"/></item>"
+                         % (n, s, s, n, s, n, n % 24, n % 60, name))
+        with open(os.path.join(root, "fuente-%02d.xml" % s), "w", encoding="utf-8") as f:
+            f.write('<?xml version="1.0" encoding="UTF-8"?><rss version="2.0" '
+                    'xmlns:content="http://purl.org/rss/1.0/modules/content/" '
+                    'xmlns:media="http://search.yahoo.com/mrss/"><channel><title>Diario %d</title>%s'
+                    '</channel></rss>' % (s, "".join(items)))
+        urls.append("%s/fuente-%02d.xml" % (base, s))
+        outlines.append('<outline text="%s" xmlUrl="%s/fuente-%02d.xml"/>' % (EXPORT_SECTIONS[s], base, s))
+    opml = os.path.join(root, "diarios.opml")
+    with open(opml, "w", encoding="utf-8") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?><opml version="2.0"><body>%s</body></opml>'
+                % "".join(outlines))
+    return opml, urls
+
+
+def export_edition():
+    opml, urls = export_fixtures()
+    tool = os.path.join(BUILD, "feedserver", "pregonero-feeds")
+    out, state = os.path.join(FIX, "export-out"), os.path.join(FIX, "export-state")
+
+    def ours():
+        # A fresh state each time: every feed and picture is fetched, as curl does.
+        shutil.rmtree(state, ignore_errors=True)
+        done = subprocess.run([tool, "--sources", opml, "--export", out, "--state", state, "--pictures"],
+                              capture_output=True, text=True)
+        if done.returncode != 0 or " 1000 pictures (0 left out)" not in done.stdout:
+            raise RuntimeError("export failed: " + (done.stderr or done.stdout)[-300:])
+
+    files = os.path.join(FIX, "export-curl")
+    config = os.path.join(FIX, "export.curl")
+    with open(config, "w") as f:
+        for i, url in enumerate(urls):
+            f.write('url = "%s"\noutput = "%s/%d"\n' % (url, files, i))
+
+    def anchor():
+        shutil.rmtree(files, ignore_errors=True)
+        os.makedirs(files)
+        subprocess.run(["curl", "-sf", "--no-progress-meter", "--parallel", "--parallel-max", "6", "-K", config],
+                       check=True)
+
+    took, fetch = timed(ours), timed(anchor)
+    row("export 20 sources x 50 items + pictures (ms)", "%.0f" % took, "%.0f" % fetch, "%.2f" % (took / fetch),
+        "<= 1.2 x curl --parallel", took <= 1.2 * fetch,
+        "pregonero-feeds --sources export/diarios.opml --export DIR --pictures (fresh state)")
+
+
 def main():
-    for part in (net, decode, section, sources, bridge, lists, end_to_end, memory, quitting, window_memory):
+    for part in (net, decode, section, sources, bridge, export_edition, lists, end_to_end, memory, quitting, window_memory):
         try:
             part()
         except Exception as error:  # one broken figure must not hide the others

@@ -74,6 +74,9 @@ http {
     scgi_temp_path $work/nginx/scgi;
     server {
         listen 127.0.0.1:$nginx_port;
+        # Further loopback addresses: the export's sources sit on three hosts.
+        listen 127.0.0.2:$nginx_port;
+        listen 127.0.0.3:$nginx_port;
         root $work;
         autoindex off;
     }
