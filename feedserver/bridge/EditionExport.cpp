@@ -108,7 +108,9 @@ EditionExport::Failure EditionExport::Run(const ExportSettings& settings, Export
     const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
                                  std::chrono::system_clock::now().time_since_epoch())
                                  .count();
-    if (FetchSources(records, now, settings.bridge.refreshMinutes, progress) && !interrupted_) {
+    // Saved even when no items changed: statuses and pauses count for the next run.
+    FetchSources(records, now, settings.bridge.refreshMinutes, progress);
+    if (!interrupted_) {
         std::string why;
         if (!store.Save(records, &why)) {
             progress.Line("cannot save the state: " + why);
@@ -126,8 +128,8 @@ EditionExport::Failure EditionExport::Run(const ExportSettings& settings, Export
     }
     const EditionFolder folder(dir);
     if (!folder.Replace(
-            [&](const fs::path& dir, std::string* why) {
-                return Write(settings, records, dir, progress, why);
+            [&](const fs::path& fresh, std::string* why) {
+                return Write(settings, records, fresh, progress, why);
             },
             error)) {
         progress.Clear();
@@ -153,7 +155,7 @@ EditionExport::Failure EditionExport::Run(const ExportSettings& settings, Export
     return Failure::None;
 }
 
-bool EditionExport::FetchSources(std::vector<SourceRecord>& records, std::int64_t now,
+void EditionExport::FetchSources(std::vector<SourceRecord>& records, std::int64_t now,
                                  double refreshMinutes, ExportProgress& progress) {
     std::vector<FetchRequest> requests;
     std::vector<std::size_t> due;
@@ -169,21 +171,21 @@ bool EditionExport::FetchSources(std::vector<SourceRecord>& records, std::int64_
     auto replies =
         fetcher_->FetchAll(requests, [&progress](std::size_t, FetchReply&) { progress.Step(); });
     if (interrupted_) {
-        return false;
+        return;
     }
     const RecordUpdater updater(refreshMinutes, parser_);
-    bool changed = false;
+    std::vector<bool> fetched(records.size(), false);
     for (std::size_t k = 0; k < due.size(); ++k) {
-        changed = updater.Apply(records[due[k]], replies[k], now).itemsChanged || changed;
+        updater.Apply(records[due[k]], replies[k], now);
+        fetched[due[k]] = true;
     }
-    for (const auto& record : records) {
-        const bool fetched = record.lastFetch == now;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const SourceRecord& record = records[i];
         if (!record.error.empty()) {
             summary_.failedSources.push_back(record.name.empty() ? record.url : record.name);
         }
-        progress.Line(Describe(record, fetched));
+        progress.Line(Describe(record, fetched[i]));
     }
-    return changed;
 }
 
 bool EditionExport::Write(const ExportSettings& settings, std::vector<SourceRecord>& records,

@@ -62,8 +62,7 @@ public:
     const Summary& Result() const { return summary_; }
 
 private:
-    // True when some source brought new items.
-    bool FetchSources(std::vector<SourceRecord>& records, std::int64_t now, double refreshMinutes,
+    void FetchSources(std::vector<SourceRecord>& records, std::int64_t now, double refreshMinutes,
                       ExportProgress& progress);
     bool Write(const ExportSettings& settings, std::vector<SourceRecord>& records,
                const std::filesystem::path& dir, ExportProgress& progress, std::string* error);

@@ -83,6 +83,10 @@ int StateStore::Load(std::vector<SourceRecord>& records) const {
             record.status = found->value("status", 0L);
             record.error = found->value("error", "");
             record.illFormed = found->value("illFormed", false);
+            // A pause a server asked for outlives the run, so an export every
+            // hour does not ask again before its time.
+            record.refusals = found->value("refusals", 0);
+            record.nextAttempt = found->value("nextAttempt", std::int64_t{0});
             record.items.clear();
             for (const auto& item : found->value("items", json::array())) {
                 record.items.push_back(ItemFromJson(item));
@@ -111,6 +115,8 @@ bool StateStore::Save(const std::vector<SourceRecord>& records, std::string* err
                                {"status", record.status},
                                {"error", record.error},
                                {"illFormed", record.illFormed},
+                               {"refusals", record.refusals},
+                               {"nextAttempt", record.nextAttempt},
                                {"items", items}};
     }
     const json state = {{"version", kVersion}, {"sources", sources}};

@@ -190,6 +190,13 @@ TEST(EditionExportTest, WritesTheEditionWithItsPicturesUnderABaseUrlAndKeepsItTh
     EXPECT_NE(kept.out.find("HTTP 503, next try in"), std::string::npos) << kept.out;
     EXPECT_NE(Read(dir / "mobile" / "2notashome.xml").find("El mercado vuelve a la plaza"),
               std::string::npos);
+    // The pause the 503 asked for holds for the next export: no request.
+    const int asked = fx.Server().RequestCount("/src/fotos.xml");
+    ExportRun paused = Export(fx, list, {});
+    ASSERT_EQ(paused.exitCode, 0) << paused.err;
+    EXPECT_NE(paused.out.find("fotos.xml): not fetched, HTTP 503, next try in"), std::string::npos)
+        << paused.out;
+    EXPECT_EQ(fx.Server().RequestCount("/src/fotos.xml"), asked);
     const auto previous = Tree(dir);
 
     // Nothing saved and nothing fetched: one line, and the edition stays.
