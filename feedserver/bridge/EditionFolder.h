@@ -10,7 +10,8 @@ namespace pregonero::feeds {
 // temporary sibling, which then trades places with the folder in one atomic
 // rename, so a reader of the folder sees the old edition or the new one,
 // never half of each. The folder's path stays the same, so a server that
-// serves it needs no telling.
+// serves it needs no telling. Replacements of folders with the same parent,
+// in any process, take turns rather than share the temporary sibling.
 class EditionFolder {
 public:
     using Writer = std::function<bool(const std::filesystem::path& dir, std::string* error)>;

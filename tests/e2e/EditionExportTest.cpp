@@ -225,8 +225,8 @@ TEST(EditionExportTest, WritesTheEditionWithItsPicturesUnderABaseUrlAndKeepsItTh
 
 // Killed anywhere, by SIGTERM or SIGKILL, an export leaves the folder as the
 // previous whole edition or the new whole one, never half of either; the
-// next export clears what a killed one left beside it.
-TEST(EditionExportTest, KilledAtRandomPointsItNeverLeavesAPartialEdition) {
+// next export clears what a killed one left beside it; two at once take turns.
+TEST(EditionExportTest, KilledAtRandomPointsOrRacedItNeverLeavesAPartialEdition) {
     FeedFixture fx("export-kill");
     std::string feed = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Lenta</title>";
     for (int i = 0; i < 60; ++i) {
@@ -282,6 +282,17 @@ TEST(EditionExportTest, KilledAtRandomPointsItNeverLeavesAPartialEdition) {
     ASSERT_EQ(whole().exitCode, 0);
     EXPECT_TRUE(Whole(dir));
     EXPECT_EQ(Tree(dir).size(), 20u + 60u + 60u); // the catalogue, the articles, the pictures
+    EXPECT_FALSE(fs::exists(temporary));
+
+    // Two exports into the folder at once (a timer's and a hand's) take turns.
+    const std::vector<std::string> argv = {
+        PREGONERO_FEEDS_BINARY, "--sources",  list,      "--export",
+        dir.string(),           "--pictures", "--state", (fx.Root() / "state").string()};
+    Process first(argv);
+    Process second(argv);
+    EXPECT_EQ(first.Wait(60), 0) << first.Err();
+    EXPECT_EQ(second.Wait(60), 0) << second.Err();
+    EXPECT_TRUE(Whole(dir));
     EXPECT_FALSE(fs::exists(temporary));
 }
 
