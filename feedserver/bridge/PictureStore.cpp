@@ -50,6 +50,13 @@ const char* ExtensionOf(const std::string& bytes) {
     return ".gif";
 }
 
+bool WriteFile(const std::filesystem::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
 } // namespace
 
 PictureStore::PictureStore(const std::string& userAgent)
@@ -96,29 +103,17 @@ bool PictureStore::Keep(const std::vector<std::string>& urls, const std::filesys
             changed.notify_all();
             lock.unlock();
             const std::string& url = requests[index].url;
-            std::string path;
-            bool written = false;
-            if (Refusal(body).empty()) {
-                path = "pictures/" + NameOf(url) + ExtensionOf(body);
-                std::ofstream out(dir / path, std::ios::binary | std::ios::trunc);
-                out.write(body.data(), static_cast<std::streamsize>(body.size()));
-                out.close();
-                written = static_cast<bool>(out);
-                if (!written) {
-                    lock.lock();
-                    if (failure.empty()) {
-                        failure = "cannot write " + (dir / path).string();
-                    }
-                    lock.unlock();
-                    Interrupt();
-                    continue;
-                }
-            }
+            const bool shown = Refusal(body).empty();
+            const std::string path = shown ? "pictures/" + NameOf(url) + ExtensionOf(body) : "";
+            const bool written = shown && WriteFile(dir / path, body);
             lock.lock();
             if (written) {
                 kept_.emplace(url, path);
-            } else {
+            } else if (!shown) {
                 ++leftOut_;
+            } else if (failure.empty()) {
+                failure = "cannot write " + (dir / path).string();
+                Interrupt();
             }
         }
     };
