@@ -1,7 +1,6 @@
 // pregonero-feeds --export end to end: the real program against a feed
 // server on 127.0.0.1 serving our fixtures, a broken and a missing picture,
 // a source that fails, and exports killed at random points.
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -10,13 +9,13 @@
 #include <sstream>
 #include <regex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tests/e2e/support/FeedFixture.h"
 #include "tests/e2e/support/Process.h"
+#include "tests/e2e/support/WaitUntil.h"
 
 namespace pregonero::e2e {
 namespace {
@@ -246,24 +245,29 @@ TEST(EditionExportTest, KilledAtRandomPointsOrRacedItNeverLeavesAPartialEdition)
     const fs::path temporary = fx.Root() / "edicion.new";
 
     std::mt19937 random(std::random_device{}());
-    const auto whole = [&] { return Export(fx, list, {"--pictures"}); };
-    // One whole run tells how long an export takes, to pick kill points within it.
-    const auto started = std::chrono::steady_clock::now();
-    ASSERT_EQ(whole().exitCode, 0);
-    const auto span = std::chrono::steady_clock::now() - started;
-    fs::remove_all(dir);
+    // Files written since `since`, wherever the export puts them: the kill
+    // points follow its own progress, from before it writes to after the rename.
+    const auto written = [&](fs::file_time_type since) {
+        std::size_t count = 0;
+        for (const fs::path& root : {dir, temporary}) {
+            std::error_code ec;
+            for (auto it = fs::recursive_directory_iterator(root, ec);
+                 !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+                count += it->last_write_time(ec) >= since ? 1 : 0;
+            }
+        }
+        return count;
+    };
     bool everWhole = false;
     for (int round = 0; round < 10; ++round) {
         const int signal = round % 2 == 0 ? SIGTERM : SIGKILL;
         const bool leftover = fs::exists(temporary); // by a SIGKILL before
+        const std::size_t files = std::uniform_int_distribution<std::size_t>(0, 150)(random);
+        const auto since = fs::file_time_type::clock::now();
         {
             Process process({PREGONERO_FEEDS_BINARY, "--sources", list, "--export", dir.string(),
                              "--state", (fx.Root() / "state").string(), "--pictures"});
-            std::this_thread::sleep_for(
-                std::uniform_int_distribution<long long>(
-                    0,
-                    std::chrono::duration_cast<std::chrono::microseconds>(span).count())(random) *
-                std::chrono::microseconds(1));
+            WaitUntil([&] { return written(since) >= files || process.Wait(0) >= 0; }, 60);
             process.Signal(signal);
             const int code = process.Wait(60);
             ASSERT_TRUE(code == 0 || code == 1 || code == 128 + signal)
@@ -279,7 +283,7 @@ TEST(EditionExportTest, KilledAtRandomPointsOrRacedItNeverLeavesAPartialEdition)
             EXPECT_FALSE(everWhole) << "round " << round << ": the edition went away";
         }
     }
-    ASSERT_EQ(whole().exitCode, 0);
+    ASSERT_EQ(Export(fx, list, {"--pictures"}).exitCode, 0);
     EXPECT_TRUE(Whole(dir));
     EXPECT_EQ(Tree(dir).size(), 20u + 60u + 60u); // the catalogue, the articles, the pictures
     EXPECT_FALSE(fs::exists(temporary));
