@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <sys/socket.h>
 
 #include <httplib.h>
@@ -16,13 +14,11 @@ namespace {
 // alive, so the pool must outnumber the connections of one screen.
 constexpr std::size_t kWorkerThreads = 16;
 constexpr std::size_t kKeepAliveRequests = 1000;
-
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-        text.replace(at, from.size(), to);
-        at += to.size();
-    }
-}
+// An edition with its pictures fits; a folder far larger is read per request.
+constexpr std::size_t kCacheBytes = 256u << 20;
+// Distinct paths counted, so that a long-running server asked for endless
+// made-up paths does not grow without end.
+constexpr std::size_t kCountedPaths = 65536;
 
 bool IsUnder(const std::filesystem::path& root, const std::filesystem::path& candidate) {
     auto [rootEnd, ignored] =
@@ -48,7 +44,7 @@ std::string FeedServer::ContentTypeFor(const std::string& path) {
     return "application/octet-stream";
 }
 
-FeedServer::FeedServer() = default;
+FeedServer::FeedServer() : cache_(kCacheBytes) {}
 
 FeedServer::~FeedServer() {
     Stop();
@@ -85,6 +81,7 @@ bool FeedServer::Start(const std::string& rootDir, int port) {
         return false;
     }
     shutdown_.Reset();
+    cache_.Clear(); // feeds carry the address, which may have changed
     server_ = std::move(server);
     listener_ = std::thread([server = server_.get()] { server->listen_after_bind(); });
     // stop() is ignored until the listen loop runs, so wait for it here.
@@ -111,41 +108,37 @@ std::string FeedServer::BaseUrl() const {
     return "http://127.0.0.1:" + std::to_string(port_);
 }
 
-std::vector<std::string> FeedServer::RequestedPaths() const {
-    std::lock_guard lock(mutex_);
-    return requests_;
-}
-
 int FeedServer::RequestCount(const std::string& path) const {
     std::lock_guard lock(mutex_);
-    return static_cast<int>(std::count(requests_.begin(), requests_.end(), path));
+    const auto found = requests_.find(path);
+    return found == requests_.end() ? 0 : found->second;
 }
 
 void FeedServer::Record(const std::string& path) {
     std::lock_guard lock(mutex_);
-    requests_.push_back(path);
+    if (requests_.size() < kCountedPaths || requests_.count(path) != 0) {
+        ++requests_[path];
+    }
 }
 
-bool FeedServer::ReadServedFile(const std::string& path, std::string* body) const {
+std::shared_ptr<const std::string> FeedServer::Served(const std::string& path) {
     if (path.empty() || path.front() != '/' || path.find("..") != std::string::npos) {
-        return false;
+        return nullptr;
     }
     std::error_code error;
     const auto file = std::filesystem::weakly_canonical(root_ / path.substr(1), error);
-    if (error || !IsUnder(root_, file) || !std::filesystem::is_regular_file(file, error)) {
-        return false;
+    if (error || !IsUnder(root_, file)) {
+        return nullptr;
     }
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (!in.good() && !in.eof()) {
-        return false;
+    return cache_.Read(file, ContentTypeFor(path) == "text/xml", kToken, BaseUrl());
+}
+
+bool FeedServer::ReadServedFile(const std::string& path, std::string* body) {
+    const auto served = Served(path);
+    if (served) {
+        *body = *served;
     }
-    *body = bytes.str();
-    if (ContentTypeFor(path) == "text/xml") {
-        ReplaceAll(*body, kToken, BaseUrl());
-    }
-    return true;
+    return served != nullptr;
 }
 
 void FeedServer::Handle(const httplib::Request& request, httplib::Response& response) {
@@ -153,10 +146,9 @@ void FeedServer::Handle(const httplib::Request& request, httplib::Response& resp
     if (responder_ && responder_(request.path, response, shutdown_)) {
         return;
     }
-    std::string body;
-    if (ReadServedFile(request.path, &body)) {
+    if (const auto body = Served(request.path)) {
         response.status = 200;
-        response.set_content(std::move(body), ContentTypeFor(request.path));
+        response.set_content(*body, ContentTypeFor(request.path));
     } else {
         response.status = 404;
         response.set_content("404\n", "text/plain");

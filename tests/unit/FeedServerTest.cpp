@@ -82,6 +82,26 @@ TEST_F(FeedServerTest, RefusesMissingFilesDirectoriesAndPathsOutsideTheRoot) {
     }
 }
 
+// Bodies are kept in memory between requests; what changed on disk must
+// still be what is served, also when the whole folder is swapped by a rename
+// (as an edition is replaced) and the new file has the old one's size.
+TEST_F(FeedServerTest, ServesWhatIsOnDiskNowThroughItsCache) {
+    EXPECT_EQ(Get(Url("/mobile/feed.xml")).body, "<root/>");
+    WriteFile(root_ / "mobile/feed.xml", "<r>{{FEED_SERVER}}/a.jpg</r>");
+    EXPECT_EQ(Get(Url("/mobile/feed.xml")).body, "<r>" + server_.BaseUrl() + "/a.jpg</r>");
+    WriteFile(root_ / "foto.jpg", "{{FEED_SERVER}}");
+    EXPECT_EQ(Get(Url("/foto.jpg")).body, "{{FEED_SERVER}}") << "only feeds carry the token";
+
+    const fs::path next = base_ / "next";
+    WriteFile(next / "mobile/feed.xml", "<r>{{FEED_SERVER}}/b.jpg</r>");
+    fs::rename(root_, base_ / "old");
+    fs::rename(next, root_);
+    EXPECT_EQ(Get(Url("/mobile/feed.xml")).body, "<r>" + server_.BaseUrl() + "/b.jpg</r>");
+    fs::remove(root_ / "mobile/feed.xml");
+    EXPECT_EQ(Get(Url("/mobile/feed.xml")).status, 404);
+    EXPECT_EQ(server_.RequestCount("/mobile/feed.xml"), 4);
+}
+
 TEST(FeedServerLifecycleTest, StartFailuresAndIdempotentStop) {
     FeedServer server;
     EXPECT_FALSE(server.Start("/nonexistent-feed-root"));
