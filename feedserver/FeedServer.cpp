@@ -26,6 +26,27 @@ bool IsUnder(const std::filesystem::path& root, const std::filesystem::path& can
     return rootEnd == root.end();
 }
 
+// Whether an Accept-Encoding header takes gzip: named (or "*") without q=0.
+bool AcceptsGzip(const std::string& header) {
+    std::size_t start = 0;
+    while (start <= header.size()) {
+        const std::size_t end = std::min(header.find(',', start), header.size());
+        std::string item = header.substr(start, end - start);
+        start = end + 1;
+        item.erase(std::remove(item.begin(), item.end(), ' '), item.end());
+        std::transform(item.begin(), item.end(), item.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        const std::string name = item.substr(0, item.find(';'));
+        const bool refused =
+            item.find(";q=0") != std::string::npos &&
+            item.find_first_not_of("0.", item.find(";q=0") + 3) == std::string::npos;
+        if ((name == "gzip" || name == "x-gzip" || name == "*") && !refused) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::string FeedServer::ContentTypeFor(const std::string& path) {
@@ -121,7 +142,7 @@ void FeedServer::Record(const std::string& path) {
     }
 }
 
-std::shared_ptr<const std::string> FeedServer::Served(const std::string& path) {
+std::shared_ptr<const std::string> FeedServer::Served(const std::string& path, bool gzip) {
     if (path.empty() || path.front() != '/' || path.find("..") != std::string::npos) {
         return nullptr;
     }
@@ -130,7 +151,7 @@ std::shared_ptr<const std::string> FeedServer::Served(const std::string& path) {
     if (error || !IsUnder(root_, file)) {
         return nullptr;
     }
-    return cache_.Read(file, ContentTypeFor(path) == "text/xml", kToken, BaseUrl());
+    return cache_.Read(file, ContentTypeFor(path) == "text/xml", kToken, BaseUrl(), gzip);
 }
 
 bool FeedServer::ReadServedFile(const std::string& path, std::string* body) {
@@ -146,9 +167,26 @@ void FeedServer::Handle(const httplib::Request& request, httplib::Response& resp
     if (responder_ && responder_(request.path, response, shutdown_)) {
         return;
     }
-    if (const auto body = Served(request.path)) {
+    // Feeds go out gzipped to a client that takes it, compressed once per
+    // change of the file; pictures are compressed already.
+    const std::string type = ContentTypeFor(request.path);
+    const bool gzip =
+        type == "text/xml" && AcceptsGzip(request.get_header_value("Accept-Encoding"));
+    if (const auto body = Served(request.path, gzip)) {
         response.status = 200;
-        response.set_content(*body, ContentTypeFor(request.path));
+        if (type == "text/xml") {
+            response.set_header("Vary", "Accept-Encoding");
+        }
+        if (gzip) {
+            response.set_header("Content-Encoding", "gzip");
+        }
+        // A provider of known length: the kept body is sent as it is, neither
+        // copied nor compressed again by the HTTP library.
+        response.set_content_provider(
+            body->size(), type,
+            [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                return sink.write(body->data() + offset, length);
+            });
     } else {
         response.status = 404;
         response.set_content("404\n", "text/plain");

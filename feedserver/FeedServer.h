@@ -21,7 +21,9 @@ namespace pregonero::feeds {
 
 // Serves a directory as the newspaper's feed server on 127.0.0.1 over
 // HTTP/1.1 with keep-alive. In .xml files the token {{FEED_SERVER}} becomes
-// BaseUrl(), so feeds can point at articles and pictures on the same server.
+// BaseUrl(), so feeds can point at articles and pictures on the same server;
+// feeds go out gzipped to clients that accept it. A file changed on disk is
+// served as it is now from the next request on.
 // A responder, if one is set, may answer any request its own way.
 class FeedServer {
 public:
@@ -60,7 +62,7 @@ public:
 private:
     void Handle(const httplib::Request& request, httplib::Response& response);
     void Record(const std::string& path);
-    std::shared_ptr<const std::string> Served(const std::string& path);
+    std::shared_ptr<const std::string> Served(const std::string& path, bool gzip = false);
 
     std::filesystem::path root_;
     int port_ = 0;

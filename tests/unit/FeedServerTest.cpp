@@ -31,11 +31,14 @@ size_t Append(char* data, size_t size, size_t count, void* target) {
     return size * count;
 }
 
-// One bounded GET, so a misbehaving server fails the test instead of hanging it.
-Fetch Get(const std::string& url) {
+// One bounded GET, so a misbehaving server fails the test instead of hanging
+// it; with `accept`, that Accept-Encoding, the body decoded unless `raw`.
+Fetch Get(const std::string& url, const char* accept = nullptr, bool raw = false) {
     Curl curl(curl_easy_init(), curl_easy_cleanup);
     Fetch fetch;
     curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl.get(), CURLOPT_ACCEPT_ENCODING, accept);
+    curl_easy_setopt(curl.get(), CURLOPT_HTTP_CONTENT_DECODING, raw ? 0L : 1L);
     curl_easy_setopt(curl.get(), CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, 10000L);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, Append);
@@ -82,24 +85,32 @@ TEST_F(FeedServerTest, RefusesMissingFilesDirectoriesAndPathsOutsideTheRoot) {
     }
 }
 
-// Bodies are kept in memory between requests; what changed on disk must
-// still be what is served, also when the whole folder is swapped by a rename
-// (as an edition is replaced) and the new file has the old one's size.
+// Bodies are kept in memory between requests, plain and gzipped; what
+// changed on disk must still be what is served, also when the whole folder
+// is swapped by a rename (as an edition is replaced).
 TEST_F(FeedServerTest, ServesWhatIsOnDiskNowThroughItsCache) {
-    EXPECT_EQ(Get(Url("/mobile/feed.xml")).body, "<root/>");
+    const std::string feed = Url("/mobile/feed.xml");
+    auto servedBoth = [&](const std::string& expected) {
+        EXPECT_EQ(Get(feed).body, expected);
+        EXPECT_EQ(Get(feed, "").body, expected) << "as the reader asks, every decoder";
+    };
+    servedBoth("<root/>");
     WriteFile(root_ / "mobile/feed.xml", "<r>{{FEED_SERVER}}/a.jpg</r>");
-    EXPECT_EQ(Get(Url("/mobile/feed.xml")).body, "<r>" + server_.BaseUrl() + "/a.jpg</r>");
+    servedBoth("<r>" + server_.BaseUrl() + "/a.jpg</r>");
+    EXPECT_EQ(Get(feed, "gzip", true).body.rfind("\x1f\x8b", 0), 0u) << "gzipped";
+    EXPECT_EQ(Get(feed, "br, gzip;q=0", true).body.rfind("<r>", 0), 0u) << "refused gzip";
     WriteFile(root_ / "foto.jpg", "{{FEED_SERVER}}");
-    EXPECT_EQ(Get(Url("/foto.jpg")).body, "{{FEED_SERVER}}") << "only feeds carry the token";
+    EXPECT_EQ(Get(Url("/foto.jpg"), "gzip", true).body, "{{FEED_SERVER}}")
+        << "pictures go out as they are";
 
     const fs::path next = base_ / "next";
     WriteFile(next / "mobile/feed.xml", "<r>{{FEED_SERVER}}/b.jpg</r>");
     fs::rename(root_, base_ / "old");
     fs::rename(next, root_);
-    EXPECT_EQ(Get(Url("/mobile/feed.xml")).body, "<r>" + server_.BaseUrl() + "/b.jpg</r>");
+    servedBoth("<r>" + server_.BaseUrl() + "/b.jpg</r>");
     fs::remove(root_ / "mobile/feed.xml");
-    EXPECT_EQ(Get(Url("/mobile/feed.xml")).status, 404);
-    EXPECT_EQ(server_.RequestCount("/mobile/feed.xml"), 4);
+    EXPECT_EQ(Get(feed, "").status, 404);
+    EXPECT_EQ(server_.RequestCount("/mobile/feed.xml"), 9);
 }
 
 TEST(FeedServerLifecycleTest, StartFailuresAndIdempotentStop) {
