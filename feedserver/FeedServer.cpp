@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <sstream>
 #include <sys/socket.h>
 
 #include <httplib.h>
@@ -26,25 +29,28 @@ bool IsUnder(const std::filesystem::path& root, const std::filesystem::path& can
     return rootEnd == root.end();
 }
 
-// Whether an Accept-Encoding header takes gzip: named (or "*") without q=0.
+// Whether an Accept-Encoding header takes gzip: named without q=0, or left
+// to a "*" without q=0.
 bool AcceptsGzip(const std::string& header) {
-    std::size_t start = 0;
-    while (start <= header.size()) {
-        const std::size_t end = std::min(header.find(',', start), header.size());
-        std::string item = header.substr(start, end - start);
-        start = end + 1;
-        item.erase(std::remove(item.begin(), item.end(), ' '), item.end());
+    std::optional<bool> named;
+    std::optional<bool> anything;
+    std::istringstream items(header);
+    for (std::string item; std::getline(items, item, ',');) {
+        std::erase_if(item, [](char c) { return c == ' ' || c == '\t'; });
         std::transform(item.begin(), item.end(), item.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        const std::string name = item.substr(0, item.find(';'));
-        const bool refused =
-            item.find(";q=0") != std::string::npos &&
-            item.find_first_not_of("0.", item.find(";q=0") + 3) == std::string::npos;
-        if ((name == "gzip" || name == "x-gzip" || name == "*") && !refused) {
-            return true;
+        const std::size_t semicolon = item.find(';');
+        const std::size_t q = item.find("q=", semicolon == std::string::npos ? 0 : semicolon);
+        const bool taken = semicolon == std::string::npos || q == std::string::npos ||
+                           std::strtod(item.c_str() + q + 2, nullptr) > 0;
+        const std::string name = item.substr(0, semicolon);
+        if (name == "gzip" || name == "x-gzip") {
+            named = taken;
+        } else if (name == "*") {
+            anything = taken;
         }
     }
-    return false;
+    return named.value_or(anything.value_or(false));
 }
 
 } // namespace
@@ -172,7 +178,12 @@ void FeedServer::Handle(const httplib::Request& request, httplib::Response& resp
     const std::string type = ContentTypeFor(request.path);
     const bool gzip =
         type == "text/xml" && AcceptsGzip(request.get_header_value("Accept-Encoding"));
-    if (const auto body = Served(request.path, gzip)) {
+    const auto body = Served(request.path, gzip);
+    if (body && body->empty()) {
+        // The library never ends a provider of no bytes.
+        response.status = 200;
+        response.set_content(std::string(), type);
+    } else if (body) {
         response.status = 200;
         if (type == "text/xml") {
             response.set_header("Vary", "Accept-Encoding");

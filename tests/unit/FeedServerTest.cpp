@@ -98,7 +98,12 @@ TEST_F(FeedServerTest, ServesWhatIsOnDiskNowThroughItsCache) {
     WriteFile(root_ / "mobile/feed.xml", "<r>{{FEED_SERVER}}/a.jpg</r>");
     servedBoth("<r>" + server_.BaseUrl() + "/a.jpg</r>");
     EXPECT_EQ(Get(feed, "gzip", true).body.rfind("\x1f\x8b", 0), 0u) << "gzipped";
-    EXPECT_EQ(Get(feed, "br, gzip;q=0", true).body.rfind("<r>", 0), 0u) << "refused gzip";
+    for (const char* refused : {"br, gzip;q=0", "gzip;q=0.0, *", "*;q=0"}) {
+        EXPECT_EQ(Get(feed, refused, true).body.rfind("<r>", 0), 0u) << refused;
+    }
+    WriteFile(root_ / "vacio.xml", "");
+    EXPECT_EQ(Get(Url("/vacio.xml"), "").status, 200) << "an empty feed is answered too";
+    EXPECT_EQ(Get(Url("/vacio.xml")).status, 200);
     WriteFile(root_ / "foto.jpg", "{{FEED_SERVER}}");
     EXPECT_EQ(Get(Url("/foto.jpg"), "gzip", true).body, "{{FEED_SERVER}}")
         << "pictures go out as they are";
@@ -110,7 +115,7 @@ TEST_F(FeedServerTest, ServesWhatIsOnDiskNowThroughItsCache) {
     servedBoth("<r>" + server_.BaseUrl() + "/b.jpg</r>");
     fs::remove(root_ / "mobile/feed.xml");
     EXPECT_EQ(Get(feed, "").status, 404);
-    EXPECT_EQ(server_.RequestCount("/mobile/feed.xml"), 9);
+    EXPECT_EQ(server_.RequestCount("/mobile/feed.xml"), 11);
 }
 
 TEST(FeedServerLifecycleTest, StartFailuresAndIdempotentStop) {
