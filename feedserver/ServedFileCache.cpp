@@ -1,5 +1,7 @@
 #include "feedserver/ServedFileCache.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
