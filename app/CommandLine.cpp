@@ -33,8 +33,17 @@ bool CommandLine::Parse(const std::vector<std::string>& args, std::string* error
             if (!TakeValue(args, i, "--feed-server", value, error)) {
                 return false;
             }
-            if (!NormalizeFeedServer(value, feedServer)) {
-                *error = "--feed-server must be an http or https URL with a host: '" + value + "'";
+            std::string why;
+            if (!NormalizeFeedServer(value, feedServer, &why)) {
+                *error = "--feed-server " + why + ": '" + value + "'";
+                return false;
+            }
+        } else if (Named(arg, "--edition")) {
+            if (!TakeValue(args, i, "--edition", editionDir, error)) {
+                return false;
+            }
+            if (editionDir.empty()) {
+                *error = "--edition needs a folder";
                 return false;
             }
         } else if (Named(arg, "--home")) {
@@ -81,6 +90,11 @@ bool CommandLine::Parse(const std::vector<std::string>& args, std::string* error
         *error = "--sources and --feed-server cannot be used together";
         return false;
     }
+    if (!editionDir.empty() && (!feedServer.empty() || !bridge.sourcesFile.empty())) {
+        *error = std::string("--edition and ") +
+                 (feedServer.empty() ? "--sources" : "--feed-server") + " cannot be used together";
+        return false;
+    }
     if (headless && terminal) {
         *error = "--headless and --terminal cannot be used together";
         return false;
@@ -88,12 +102,20 @@ bool CommandLine::Parse(const std::vector<std::string>& args, std::string* error
     return true;
 }
 
-bool CommandLine::NormalizeFeedServer(const std::string& url, std::string& normalized) {
+bool CommandLine::NormalizeFeedServer(const std::string& url, std::string& normalized,
+                                      std::string* why) {
+    // The catalogue paths are appended to what is kept, so a query or a
+    // fragment would end up in front of them instead of after.
+    if (url.find_first_of("?#") != std::string::npos) {
+        *why = "takes no query (?) or fragment (#)";
+        return false;
+    }
     std::string value = url;
     while (!value.empty() && value.back() == '/') {
         value.pop_back();
     }
     if (!pregonero::runtime::NetworkService::IsFetchableUrl(value + "/")) {
+        *why = "must be an http or https URL with a host";
         return false;
     }
     normalized = value;
@@ -106,9 +128,12 @@ std::string CommandLine::VersionText() {
 
 std::string CommandLine::Usage() {
     return "usage: pregonero [options]\n"
-           "  --feed-server URL  the newspaper's feed server (scheme, host and port)\n"
+           "  --feed-server URL  the newspaper's feed server (scheme, host, port and perhaps\n"
+           "                     the path the catalogue lies under)\n"
            "                     default: $PREGONERO_FEED_SERVER, else the bundled sample\n"
            "                     edition, served by the reader itself on 127.0.0.1\n"
+           "  --edition DIR      read the edition kept in DIR, served by the reader itself on\n"
+           "                     127.0.0.1 (no network needed)\n"
            "  --sources FILE     build the edition from the newspapers' feeds an OPML list\n"
            "                     names, served by the reader itself on 127.0.0.1\n"
            "  --state DIR        with --sources: where the feeds' last items are kept\n"

@@ -8,6 +8,7 @@
 // The reader's command line, checked before anything starts.
 struct CommandLine {
     std::string feedServer; // empty: not given
+    std::string editionDir; // empty: not given; else a kept edition folder to read
     std::string homeDir;    // empty: the default place
     std::string scriptPath; // empty: no script; "-" for standard input
     bool headless = false;
@@ -22,6 +23,10 @@ struct CommandLine {
 
     static std::string Usage();
     static std::string VersionText();
-    // http or https with a host; trailing slashes dropped into `normalized`.
-    static bool NormalizeFeedServer(const std::string& url, std::string& normalized);
+    // An http or https URL with a host and perhaps a path under which the
+    // catalogue lies, with its trailing slashes dropped into `normalized` so
+    // that a catalogue path ("/mobile/…") can be appended as it is. False
+    // with `why` for anything else, a query or a fragment included.
+    static bool NormalizeFeedServer(const std::string& url, std::string& normalized,
+                                    std::string* why);
 };

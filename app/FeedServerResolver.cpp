@@ -1,9 +1,11 @@
 #include "app/FeedServerResolver.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/CommandLine.h"
 #include "feedserver/SampleEdition.h"
+#include "nav/SectionCatalogue.h"
 
 namespace {
 
@@ -23,11 +25,45 @@ bool FeedServerResolver::Given(const std::string& fromCommandLine, std::string* 
                                std::string* error) {
     *address = fromCommandLine;
     const char* env = std::getenv("PREGONERO_FEED_SERVER");
+    std::string why;
     if (address->empty() && env != nullptr && *env != '\0' &&
-        !CommandLine::NormalizeFeedServer(env, *address)) {
-        *error = std::string("PREGONERO_FEED_SERVER must be an http or https URL: '") + env + "'";
+        !CommandLine::NormalizeFeedServer(env, *address, &why)) {
+        *error = "PREGONERO_FEED_SERVER " + why + ": '" + env + "'";
         return false;
     }
+    return true;
+}
+
+std::string FeedServerResolver::CheckEdition(const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(dir, error);
+    if (!fs::exists(status)) {
+        return "--edition: no such folder: " + dir;
+    }
+    if (!fs::is_directory(status)) {
+        return "--edition: not a folder: " + dir;
+    }
+    // Without the front page there is nothing to open first: most likely a
+    // folder other than an edition, or one whose export never completed.
+    const std::string frontPage = SectionCatalogue::Find(SectionCatalogue::kFirstId)->path;
+    if (!fs::is_regular_file(fs::path(dir) / frontPage.substr(1), error)) {
+        return "--edition: " + dir + " holds no edition (" + frontPage.substr(1) + " is missing)";
+    }
+    return {};
+}
+
+bool FeedServerResolver::ServeEdition(const std::string& dir, std::string* address,
+                                      std::string* error) {
+    *error = CheckEdition(dir);
+    if (!error->empty()) {
+        return false;
+    }
+    if (!folder_.Start(dir, 0)) {
+        *error = "cannot serve the edition in " + dir;
+        return false;
+    }
+    *address = folder_.BaseUrl();
     return true;
 }
 
@@ -41,11 +77,11 @@ bool FeedServerResolver::ServeSampleUnlessGiven(const std::string& home, std::st
         *error = "cannot write the sample edition: " + *error;
         return false;
     }
-    if (!sample_.Start(dir, 0)) {
+    if (!folder_.Start(dir, 0)) {
         *error = "cannot serve the sample edition from " + dir;
         return false;
     }
-    *address = sample_.BaseUrl();
+    *address = folder_.BaseUrl();
     return true;
 }
 
@@ -62,7 +98,7 @@ bool FeedServerResolver::ServeSources(const pregonero::feeds::BridgeOptions& opt
 }
 
 void FeedServerResolver::Stop() {
-    sample_.Stop();
+    folder_.Stop();
     if (sources_) {
         sources_->Stop();
     }

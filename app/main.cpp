@@ -112,7 +112,11 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     std::string feedServer;
-    if (!FeedServerResolver::Given(cli.feedServer, &feedServer, &error)) {
+    // A kept edition is read whatever PREGONERO_FEED_SERVER says.
+    const bool known = cli.editionDir.empty()
+                           ? FeedServerResolver::Given(cli.feedServer, &feedServer, &error)
+                           : (error = FeedServerResolver::CheckEdition(cli.editionDir)).empty();
+    if (!known) {
         return Fail(error);
     }
     std::string home = HomeDirectory::Resolve(cli.homeDir);
@@ -120,9 +124,11 @@ int main(int argc, char* argv[]) {
         return Fail(error);
     }
     FeedServerResolver feeds;
-    if (!cli.bridge.sourcesFile.empty()
-            ? !feeds.ServeSources(cli.bridge, &feedServer, &error)
-            : !feeds.ServeSampleUnlessGiven(home, &feedServer, &error)) {
+    const bool serving =
+        !cli.editionDir.empty()           ? feeds.ServeEdition(cli.editionDir, &feedServer, &error)
+        : !cli.bridge.sourcesFile.empty() ? feeds.ServeSources(cli.bridge, &feedServer, &error)
+                                          : feeds.ServeSampleUnlessGiven(home, &feedServer, &error);
+    if (!serving) {
         return Fail(error);
     }
 

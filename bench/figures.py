@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Runs every benchmark of bench/run.sh and prints one line per figure:
 ours, the anchor, the ratio, the goal and whether it is met.
-Usage: figures.py BUILD_DIR FIXTURES NGINX_BASE FEEDS_BASE"""
+Usage: figures.py BUILD_DIR FIXTURES NGINX_BASE FEEDS_BASE KEPT_BASE
+KEPT_BASE is our feed server serving FIXTURES/kept, the sample edition as it
+is kept in a folder, which nginx serves at NGINX_BASE/kept."""
 import glob
 import json
 import os
@@ -13,7 +15,7 @@ import sys
 import tempfile
 import time
 
-BUILD, FIX, NGINX, FEEDS = sys.argv[1:5]
+BUILD, FIX, NGINX, FEEDS, KEPT = sys.argv[1:6]
 BENCH = os.path.join(BUILD, "bench")
 PROGRAM = os.path.join(BUILD, "app", "pregonero")
 EDITION = os.path.join(FIX, "edition")
@@ -401,8 +403,39 @@ def export_edition():
         "pregonero-feeds --sources export/diarios.opml --export DIR --pictures (fresh state)")
 
 
+def requests_per_second(base, prefix, paths, accept):
+    """wrk, one thread and 8 connections, every path of the edition in turn."""
+    out = subprocess.run(["wrk", "-t1", "-c8", "-d3s", "-H", "Accept-Encoding: " + accept,
+                          "-s", os.path.join(os.path.dirname(__file__), "paths.lua"), base, "--",
+                          prefix, paths], check=True, capture_output=True, text=True).stdout
+    if "Non-2xx" in out:
+        raise RuntimeError("wrk saw failures: " + out)
+    return float(re.search(r"Requests/sec:\s+([\d.]+)", out).group(1))
+
+
+def serving():
+    """The kept edition served by nginx and by pregonero-feeds DIR, the same load on each,
+    taking turns so that both meet the same background load."""
+    folder = os.path.join(FIX, "kept")
+    paths = os.path.join(FIX, "kept-paths.txt")
+    with open(paths, "w") as f:
+        for top, _, names in os.walk(folder):
+            for name in sorted(names):
+                f.write("/" + os.path.relpath(os.path.join(top, name), folder) + "\n")
+    cmd = "wrk -t1 -c8 -d3s -H 'Accept-Encoding: ...' -s bench/paths.lua URL -- PREFIX PATHS"
+    # As the reader asks (it takes every encoding), and as a client that takes none.
+    for accept, label in (("deflate, gzip, br, zstd", "reader's encodings"), ("identity", "no compression")):
+        nginx, ours = [], []
+        for _ in range(3):
+            nginx.append(requests_per_second(NGINX, "/kept", paths, accept))
+            ours.append(requests_per_second(KEPT, "", paths, accept))
+        o, n = statistics.median(ours), statistics.median(nginx)
+        row("kept edition served, %s (req/s)" % label, "%.0f" % o, "%.0f" % n, "%.2f" % (o / n),
+            ">= 0.5 x nginx", o >= 0.5 * n, cmd)
+
+
 def main():
-    for part in (net, decode, section, sources, bridge, export_edition, lists, end_to_end, memory, quitting, window_memory):
+    for part in (serving, net, decode, section, sources, bridge, export_edition, lists, end_to_end, memory, quitting, window_memory):
         try:
             part()
         except Exception as error:  # one broken figure must not hide the others

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One command for every performance figure: installs the bench packages,
 # builds in release mode, writes the fixtures, starts our feed server and an
-# nginx serving the same files on 127.0.0.1, runs the benchmarks side by side
+# nginx serving the same files on 127.0.0.1 (the kept edition among them, for
+# the serving figure), runs the benchmarks side by side
 # and prints one line per figure (ours, anchor, ratio, goal met or not) and a
 # Markdown table at the end. Medians over repeated runs; PREGONERO_BENCH_RUNS
 # sets how many runs the end-to-end figures take (default 7).
@@ -38,6 +39,7 @@ trap cleanup EXIT
 
 python3 "$root/bench/make_fixtures.py" "$build/feedserver/pregonero-feeds" "$work"
 python3 "$root/bench/make_sources.py" "$work/sources"
+"$build/feedserver/pregonero-feeds" --sample "$work/kept" >/dev/null
 
 free_port() {
     python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
@@ -91,7 +93,13 @@ feeds_port=$(free_port)
 pids+=($!)
 wait_port "$feeds_port"
 
+# The kept edition as a folder: nginx serves it at /kept, a second feed server as its root.
+kept_port=$(free_port)
+"$build/feedserver/pregonero-feeds" "$work/kept" --port "$kept_port" >"$work/kept.log" 2>&1 &
+pids+=($!)
+wait_port "$kept_port"
+
 python3 "$root/bench/figures.py" "$build" "$work" "http://127.0.0.1:$nginx_port" \
-    "http://127.0.0.1:$feeds_port"
+    "http://127.0.0.1:$feeds_port" "http://127.0.0.1:$kept_port"
 python3 "$root/bench/capped_feeds.py" "$build"
 echo "bench: done $(date -u '+%H:%M UTC'), load average $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
+#include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <sys/socket.h>
 
@@ -16,18 +17,40 @@ namespace {
 // alive, so the pool must outnumber the connections of one screen.
 constexpr std::size_t kWorkerThreads = 16;
 constexpr std::size_t kKeepAliveRequests = 1000;
-
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-        text.replace(at, from.size(), to);
-        at += to.size();
-    }
-}
+// An edition with its pictures fits; a folder far larger is read per request.
+constexpr std::size_t kCacheBytes = 256u << 20;
+// Distinct paths counted, so that a long-running server asked for endless
+// made-up paths does not grow without end.
+constexpr std::size_t kCountedPaths = 65536;
 
 bool IsUnder(const std::filesystem::path& root, const std::filesystem::path& candidate) {
     auto [rootEnd, ignored] =
         std::mismatch(root.begin(), root.end(), candidate.begin(), candidate.end());
     return rootEnd == root.end();
+}
+
+// Whether an Accept-Encoding header takes gzip: named without q=0, or left
+// to a "*" without q=0.
+bool AcceptsGzip(const std::string& header) {
+    std::optional<bool> named;
+    std::optional<bool> anything;
+    std::istringstream items(header);
+    for (std::string item; std::getline(items, item, ',');) {
+        std::erase_if(item, [](char c) { return c == ' ' || c == '\t'; });
+        std::transform(item.begin(), item.end(), item.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        const std::size_t semicolon = item.find(';');
+        const std::size_t q = item.find("q=", semicolon == std::string::npos ? 0 : semicolon);
+        const bool taken = semicolon == std::string::npos || q == std::string::npos ||
+                           std::strtod(item.c_str() + q + 2, nullptr) > 0;
+        const std::string name = item.substr(0, semicolon);
+        if (name == "gzip" || name == "x-gzip") {
+            named = taken;
+        } else if (name == "*") {
+            anything = taken;
+        }
+    }
+    return named.value_or(anything.value_or(false));
 }
 
 } // namespace
@@ -48,7 +71,7 @@ std::string FeedServer::ContentTypeFor(const std::string& path) {
     return "application/octet-stream";
 }
 
-FeedServer::FeedServer() = default;
+FeedServer::FeedServer() : cache_(kCacheBytes) {}
 
 FeedServer::~FeedServer() {
     Stop();
@@ -85,6 +108,7 @@ bool FeedServer::Start(const std::string& rootDir, int port) {
         return false;
     }
     shutdown_.Reset();
+    cache_.Clear(); // feeds carry the address, which may have changed
     server_ = std::move(server);
     listener_ = std::thread([server = server_.get()] { server->listen_after_bind(); });
     // stop() is ignored until the listen loop runs, so wait for it here.
@@ -111,41 +135,37 @@ std::string FeedServer::BaseUrl() const {
     return "http://127.0.0.1:" + std::to_string(port_);
 }
 
-std::vector<std::string> FeedServer::RequestedPaths() const {
-    std::lock_guard lock(mutex_);
-    return requests_;
-}
-
 int FeedServer::RequestCount(const std::string& path) const {
     std::lock_guard lock(mutex_);
-    return static_cast<int>(std::count(requests_.begin(), requests_.end(), path));
+    const auto found = requests_.find(path);
+    return found == requests_.end() ? 0 : found->second;
 }
 
 void FeedServer::Record(const std::string& path) {
     std::lock_guard lock(mutex_);
-    requests_.push_back(path);
+    if (requests_.size() < kCountedPaths || requests_.count(path) != 0) {
+        ++requests_[path];
+    }
 }
 
-bool FeedServer::ReadServedFile(const std::string& path, std::string* body) const {
+std::shared_ptr<const std::string> FeedServer::Served(const std::string& path, bool gzip) {
     if (path.empty() || path.front() != '/' || path.find("..") != std::string::npos) {
-        return false;
+        return nullptr;
     }
     std::error_code error;
     const auto file = std::filesystem::weakly_canonical(root_ / path.substr(1), error);
-    if (error || !IsUnder(root_, file) || !std::filesystem::is_regular_file(file, error)) {
-        return false;
+    if (error || !IsUnder(root_, file)) {
+        return nullptr;
     }
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (!in.good() && !in.eof()) {
-        return false;
+    return cache_.Read(file, ContentTypeFor(path) == "text/xml", kToken, BaseUrl(), gzip);
+}
+
+bool FeedServer::ReadServedFile(const std::string& path, std::string* body) {
+    const auto served = Served(path);
+    if (served) {
+        *body = *served;
     }
-    *body = bytes.str();
-    if (ContentTypeFor(path) == "text/xml") {
-        ReplaceAll(*body, kToken, BaseUrl());
-    }
-    return true;
+    return served != nullptr;
 }
 
 void FeedServer::Handle(const httplib::Request& request, httplib::Response& response) {
@@ -153,10 +173,31 @@ void FeedServer::Handle(const httplib::Request& request, httplib::Response& resp
     if (responder_ && responder_(request.path, response, shutdown_)) {
         return;
     }
-    std::string body;
-    if (ReadServedFile(request.path, &body)) {
+    // Feeds go out gzipped to a client that takes it, compressed once per
+    // change of the file; pictures are compressed already.
+    const std::string type = ContentTypeFor(request.path);
+    const bool gzip =
+        type == "text/xml" && AcceptsGzip(request.get_header_value("Accept-Encoding"));
+    const auto body = Served(request.path, gzip);
+    if (body && body->empty()) {
+        // The library never ends a provider of no bytes.
         response.status = 200;
-        response.set_content(std::move(body), ContentTypeFor(request.path));
+        response.set_content(std::string(), type);
+    } else if (body) {
+        response.status = 200;
+        if (type == "text/xml") {
+            response.set_header("Vary", "Accept-Encoding");
+        }
+        if (gzip) {
+            response.set_header("Content-Encoding", "gzip");
+        }
+        // A provider of known length: the kept body is sent as it is, neither
+        // copied nor compressed again by the HTTP library.
+        response.set_content_provider(
+            body->size(), type,
+            [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                return sink.write(body->data() + offset, length);
+            });
     } else {
         response.status = 404;
         response.set_content("404\n", "text/plain");

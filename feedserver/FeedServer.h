@@ -6,8 +6,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
+#include <unordered_map>
 
+#include "feedserver/ServedFileCache.h"
 #include "feedserver/ShutdownSignal.h"
 
 namespace httplib {
@@ -20,7 +21,9 @@ namespace pregonero::feeds {
 
 // Serves a directory as the newspaper's feed server on 127.0.0.1 over
 // HTTP/1.1 with keep-alive. In .xml files the token {{FEED_SERVER}} becomes
-// BaseUrl(), so feeds can point at articles and pictures on the same server.
+// BaseUrl(), so feeds can point at articles and pictures on the same server;
+// feeds go out gzipped to clients that accept it. A file changed on disk is
+// served as it is now from the next request on.
 // A responder, if one is set, may answer any request its own way.
 class FeedServer {
 public:
@@ -48,17 +51,18 @@ public:
         std::function<bool(const std::string& path, httplib::Response&, ShutdownSignal&)>;
     void SetResponder(Responder responder) { responder_ = std::move(responder); }
 
-    std::vector<std::string> RequestedPaths() const;
+    // How often `path` was asked for (counted for the first 65,536 paths).
     int RequestCount(const std::string& path) const;
 
     // The file a request path names under the root, with the token replaced
     // in .xml files; false for a missing file or one outside the root.
-    bool ReadServedFile(const std::string& path, std::string* body) const;
+    bool ReadServedFile(const std::string& path, std::string* body);
     static std::string ContentTypeFor(const std::string& path);
 
 private:
     void Handle(const httplib::Request& request, httplib::Response& response);
     void Record(const std::string& path);
+    std::shared_ptr<const std::string> Served(const std::string& path, bool gzip = false);
 
     std::filesystem::path root_;
     int port_ = 0;
@@ -67,8 +71,10 @@ private:
     ShutdownSignal shutdown_;
     Responder responder_;
 
+    ServedFileCache cache_;
+
     mutable std::mutex mutex_; // guards requests_
-    std::vector<std::string> requests_;
+    std::unordered_map<std::string, int> requests_;
 };
 
 } // namespace pregonero::feeds

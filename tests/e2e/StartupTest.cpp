@@ -91,6 +91,13 @@ TEST_F(StartupTest, BadCommandLinesAndNoDisplayEndWithOneLineAndStatusTwo) {
         {{"--headless", "--feed-server", "ftp://127.0.0.1/x", "--home", home}, "--feed-server", {}},
         {{"--headless", "--feed-server", "127.0.0.1:8080", "--home", home}, "--feed-server", {}},
         {{"--headless", "--feed-server"}, "needs a value", {}},
+        {{"--headless", "--feed-server", "http://127.0.0.1:9/edicion?dia=1"}, "no query", {}},
+        // A kept edition that is not there, not a folder, or not an edition.
+        {{"--headless", "--edition", fx_.Root() / "nada", "--home", home}, "no such folder", {}},
+        {{"--headless", "--edition", fx_.Root() / "feeds", "--home", home}, "holds no edition", {}},
+        {{"--headless", "--edition", fx_.Root() / "feeds", "--feed-server", kDeadServer},
+         "cannot be used together",
+         {}},
         {{"--headless", "--feed-server", kDeadServer, "--home", "/proc/pregonero"}, "home", {}},
         {{"--headless", "--feed-server", kDeadServer, "--home", home, "--script",
           (fx_.Root() / "missing.txt").string()},

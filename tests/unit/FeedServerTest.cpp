@@ -31,11 +31,14 @@ size_t Append(char* data, size_t size, size_t count, void* target) {
     return size * count;
 }
 
-// One bounded GET, so a misbehaving server fails the test instead of hanging it.
-Fetch Get(const std::string& url) {
+// One bounded GET, so a misbehaving server fails the test instead of hanging
+// it; with `accept`, that Accept-Encoding, the body decoded unless `raw`.
+Fetch Get(const std::string& url, const char* accept = nullptr, bool raw = false) {
     Curl curl(curl_easy_init(), curl_easy_cleanup);
     Fetch fetch;
     curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl.get(), CURLOPT_ACCEPT_ENCODING, accept);
+    curl_easy_setopt(curl.get(), CURLOPT_HTTP_CONTENT_DECODING, raw ? 0L : 1L);
     curl_easy_setopt(curl.get(), CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, 10000L);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, Append);
@@ -80,6 +83,39 @@ TEST_F(FeedServerTest, RefusesMissingFilesDirectoriesAndPathsOutsideTheRoot) {
         EXPECT_EQ(fetch.status, 404) << path;
         EXPECT_EQ(fetch.body.find("outside the root"), std::string::npos) << path;
     }
+}
+
+// Bodies are kept in memory between requests, plain and gzipped; what
+// changed on disk must still be what is served, also when the whole folder
+// is swapped by a rename (as an edition is replaced).
+TEST_F(FeedServerTest, ServesWhatIsOnDiskNowThroughItsCache) {
+    const std::string feed = Url("/mobile/feed.xml");
+    auto servedBoth = [&](const std::string& expected) {
+        EXPECT_EQ(Get(feed).body, expected);
+        EXPECT_EQ(Get(feed, "").body, expected) << "as the reader asks, every decoder";
+    };
+    servedBoth("<root/>");
+    WriteFile(root_ / "mobile/feed.xml", "<r>{{FEED_SERVER}}/a.jpg</r>");
+    servedBoth("<r>" + server_.BaseUrl() + "/a.jpg</r>");
+    EXPECT_EQ(Get(feed, "gzip", true).body.rfind("\x1f\x8b", 0), 0u) << "gzipped";
+    for (const char* refused : {"br, gzip;q=0", "gzip;q=0.0, *", "*;q=0"}) {
+        EXPECT_EQ(Get(feed, refused, true).body.rfind("<r>", 0), 0u) << refused;
+    }
+    WriteFile(root_ / "vacio.xml", "");
+    EXPECT_EQ(Get(Url("/vacio.xml"), "").status, 200) << "an empty feed is answered too";
+    EXPECT_EQ(Get(Url("/vacio.xml")).status, 200);
+    WriteFile(root_ / "foto.jpg", "{{FEED_SERVER}}");
+    EXPECT_EQ(Get(Url("/foto.jpg"), "gzip", true).body, "{{FEED_SERVER}}")
+        << "pictures go out as they are";
+
+    const fs::path next = base_ / "next";
+    WriteFile(next / "mobile/feed.xml", "<r>{{FEED_SERVER}}/b.jpg</r>");
+    fs::rename(root_, base_ / "old");
+    fs::rename(next, root_);
+    servedBoth("<r>" + server_.BaseUrl() + "/b.jpg</r>");
+    fs::remove(root_ / "mobile/feed.xml");
+    EXPECT_EQ(Get(feed, "").status, 404);
+    EXPECT_EQ(server_.RequestCount("/mobile/feed.xml"), 11);
 }
 
 TEST(FeedServerLifecycleTest, StartFailuresAndIdempotentStop) {
