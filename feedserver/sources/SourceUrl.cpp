@@ -42,24 +42,37 @@ std::string Part(CURLU* url, CURLUPart part) {
     return copy;
 }
 
+// Spaces and other bytes curl refuses are percent-encoded, as browsers do.
+constexpr unsigned kFlags = CURLU_URLENCODE | CURLU_NON_SUPPORT_SCHEME;
+
+// A handle holding `base`, to resolve a reference in: an item resolves many
+// references against one base, so each thread keeps the last base parsed and
+// copies it. A base curl refuses gives an empty handle: the reference must
+// then be absolute on its own.
+Url BaseHandle(const std::string& base) {
+    thread_local std::string last;
+    thread_local Url parsed;
+    if (!parsed || base != last) {
+        parsed.reset(curl_url());
+        last = base;
+        if (parsed && !base.empty() && !Set(parsed.get(), base, kFlags)) {
+            parsed.reset(curl_url());
+        }
+    }
+    return Url(parsed ? curl_url_dup(parsed.get()) : nullptr);
+}
+
 // The absolute form of `reference` against `base`, or empty.
 std::string Join(const std::string& base, std::string_view reference, bool webOnly) {
     reference = Trim(reference);
     if (reference.empty() || reference.size() > 8192) {
         return {};
     }
-    Url url(curl_url());
+    Url url = BaseHandle(base);
     if (!url) {
         return {};
     }
-    // Spaces and other bytes curl refuses are percent-encoded, as browsers do.
-    const unsigned flags = CURLU_URLENCODE | CURLU_NON_SUPPORT_SCHEME;
-    // A base curl refuses leaves the handle empty: the reference must then
-    // be absolute on its own.
-    if (!base.empty()) {
-        Set(url.get(), base, flags);
-    }
-    if (!Set(url.get(), reference, flags)) {
+    if (!Set(url.get(), reference, kFlags)) {
         return {};
     }
     const std::string scheme = Part(url.get(), CURLUPART_SCHEME);

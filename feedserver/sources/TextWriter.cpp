@@ -71,6 +71,25 @@ void TextWriter::Append(std::string_view text) {
     };
     while (i < text.size()) {
         unsigned char c = static_cast<unsigned char>(text[i]);
+        // Printable ASCII, a single space between words and the two-byte
+        // letters of Latin scripts stay in the run without a closer look.
+        if (c > ' ' && c < 0x7F) {
+            ++i;
+            continue;
+        }
+        if (c == ' ' && i > runStart && i + 1 < text.size() &&
+            ((static_cast<unsigned char>(text[i + 1]) > ' ' &&
+              static_cast<unsigned char>(text[i + 1]) < 0x7F) ||
+             (static_cast<unsigned char>(text[i + 1]) >= 0xC3 &&
+              static_cast<unsigned char>(text[i + 1]) <= 0xDF))) {
+            ++i;
+            continue;
+        }
+        if (c >= 0xC3 && c <= 0xDF && i + 1 < text.size() &&
+            (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
+            i += 2;
+            continue;
+        }
         std::size_t width = 0; // bytes of a character to drop or turn into a space
         bool space = false;
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
