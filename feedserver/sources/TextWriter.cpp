@@ -1,5 +1,8 @@
 #include "feedserver/sources/TextWriter.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace pregonero::feeds {
 
 namespace {
@@ -38,6 +41,23 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
     return length;
 }
 
+// Whether the eight bytes at `p` can stay in a run as they are: printable
+// ASCII with single spaces between words, none first when `runStarts` and
+// none last (what follows may be another space).
+bool PlainWords(const char* p, bool runStarts) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    std::uint64_t w = 0;
+    std::memcpy(&w, p, 8);
+    auto hasZero = [&](std::uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
+    bool controls = ((w - kOnes * 0x20) & ~w & kHigh) != 0;
+    bool beyondAscii = (((w + kOnes) | w) & kHigh) != 0; // 0x7F and up
+    std::uint64_t spaces = w ^ (kOnes * 0x20);           // zero bytes where the spaces are
+    bool spacePairOrLast = hasZero(spaces | (spaces >> 8));
+    bool spaceFirst = (spaces & 0xFF) == 0;
+    return !controls && !beyondAscii && !spacePairOrLast && !(runStarts && spaceFirst);
+}
+
 } // namespace
 
 void TextWriter::Emit(std::string_view piece) {
@@ -70,6 +90,10 @@ void TextWriter::Append(std::string_view text) {
         }
     };
     while (i < text.size()) {
+        if (i + 8 <= text.size() && PlainWords(text.data() + i, i == runStart)) {
+            i += 8;
+            continue;
+        }
         unsigned char c = static_cast<unsigned char>(text[i]);
         // Printable ASCII, a single space between words and the two-byte
         // letters of Latin scripts stay in the run without a closer look.
