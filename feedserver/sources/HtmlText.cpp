@@ -4,7 +4,7 @@
 #include "feedserver/sources/SourceUrl.h"
 #include "feedserver/sources/TextWriter.h"
 
-#include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace pregonero::feeds {
@@ -68,10 +68,32 @@ constexpr Element kElements[] = {
     {"wbr", Role::Void},
 };
 
+// Where each initial's elements start in kElements.
+constexpr std::array<unsigned char, 27> Initials() {
+    std::array<unsigned char, 27> starts{};
+    std::size_t e = 0;
+    for (std::size_t letter = 0; letter <= 26; ++letter) {
+        while (e < std::size(kElements) &&
+               static_cast<std::size_t>(kElements[e].name[0] - 'a') < letter) {
+            ++e;
+        }
+        starts[letter] = static_cast<unsigned char>(e);
+    }
+    return starts;
+}
+constexpr std::array<unsigned char, 27> kInitials = Initials();
+
 Role RoleOf(std::string_view name) {
-    auto it = std::lower_bound(std::begin(kElements), std::end(kElements), name,
-                               [](const Element& e, std::string_view n) { return e.name < n; });
-    return it != std::end(kElements) && it->name == name ? it->role : Role::Inline;
+    if (name.empty() || name[0] < 'a' || name[0] > 'z') {
+        return Role::Inline;
+    }
+    std::size_t letter = static_cast<std::size_t>(name[0] - 'a');
+    for (std::size_t e = kInitials[letter]; e < kInitials[letter + 1]; ++e) {
+        if (kElements[e].name == name) {
+            return kElements[e].role;
+        }
+    }
+    return Role::Inline;
 }
 
 // A width or height attribute ("100", "100px"); -1 when absent or unreadable.

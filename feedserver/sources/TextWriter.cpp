@@ -42,20 +42,30 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
 }
 
 // Whether the eight bytes at `p` can stay in a run as they are: printable
-// ASCII with single spaces between words, none first when `runStarts` and
-// none last (what follows may be another space).
+// ASCII and two-byte letters of Latin scripts (U+00C0 to U+07FF), with
+// single spaces between words, none first when `runStarts` and none last
+// (what follows may be another space).
 bool PlainWords(const char* p, bool runStarts) {
     constexpr std::uint64_t kOnes = 0x0101010101010101u;
     constexpr std::uint64_t kHigh = 0x8080808080808080u;
     std::uint64_t w = 0;
     std::memcpy(&w, p, 8);
     auto hasZero = [&](std::uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
-    bool controls = ((w - kOnes * 0x20) & ~w & kHigh) != 0;
-    bool beyondAscii = (((w + kOnes) | w) & kHigh) != 0; // 0x7F and up
-    std::uint64_t spaces = w ^ (kOnes * 0x20);           // zero bytes where the spaces are
+    bool controls = ((w - kOnes * 0x20) & ~w & kHigh) != 0 || hasZero(w ^ (kOnes * 0x7F));
+    // Bit 7 of each byte says what its bits 6 and 5 and its low five bits are.
+    std::uint64_t high = w & kHigh;
+    std::uint64_t bit6 = (w << 1) & kHigh;
+    std::uint64_t bit5 = (w << 2) & kHigh;
+    std::uint64_t lowAtLeast3 = (((w & (kOnes * 0x1F)) + kOnes * 0x1D) << 2) & kHigh;
+    std::uint64_t continuations = high & ~bit6;
+    std::uint64_t leads = high & bit6;
+    std::uint64_t twoByteLeads = leads & ~bit5 & lowAtLeast3; // 0xC3 to 0xDF
+    bool letters =
+        leads == twoByteLeads && (twoByteLeads << 8) == continuations && (twoByteLeads >> 56) == 0;
+    std::uint64_t spaces = w ^ (kOnes * 0x20); // zero bytes where the spaces are
     bool spacePairOrLast = hasZero(spaces | (spaces >> 8));
     bool spaceFirst = (spaces & 0xFF) == 0;
-    return !controls && !beyondAscii && !spacePairOrLast && !(runStarts && spaceFirst);
+    return !controls && letters && !spacePairOrLast && !(runStarts && spaceFirst);
 }
 
 } // namespace
