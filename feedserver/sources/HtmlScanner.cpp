@@ -274,11 +274,15 @@ private:
 
     // Reads the name starting at `pos` into name_; returns its end.
     std::size_t Name(std::size_t pos) {
-        name_.clear();
-        while (pos < s_.size() && !IsSpace(s_[pos]) && s_[pos] != '/' && s_[pos] != '>') {
-            name_.push_back(Lower(s_[pos++]));
+        std::size_t end = pos;
+        while (end < s_.size() && !IsSpace(s_[end]) && s_[end] != '/' && s_[end] != '>') {
+            ++end;
         }
-        return pos;
+        name_.assign(s_, pos, end - pos);
+        for (char& c : name_) {
+            c = Lower(c);
+        }
+        return end;
     }
 
     // Reads the markup at s_[lt] == '<'; returns where text resumes.
