@@ -114,7 +114,7 @@ def sources():
     out = subprocess.run(["/usr/bin/python3", "-c", FEEDPARSER, str(max(3, RUNS // 2))] + files,
                          check=True, capture_output=True, text=True)
     python = float(out.stdout.strip())
-    row("20 feeds x 50 items into items (ms)", "%.1f" % ours, "%.1f" % lint, "%.2f" % (ours / lint),
+    row("20 feeds x 50 items into the edition (ms)", "%.1f" % ours, "%.1f" % lint, "%.2f" % (ours / lint),
         "<= 2 x xmllint", ours <= 2 * lint, cmd)
     row("same, against feedparser (ms)", "%.1f" % ours, "%.1f" % python, "%.1f x" % (python / ours),
         ">= 20 x faster", python >= 20 * ours, cmd)

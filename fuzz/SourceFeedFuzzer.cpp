@@ -1,11 +1,18 @@
 // Any bytes as a newspaper's feed: read as the feed server reads what it
-// fetched (RSS, Atom, RDF or JSON Feed, whichever the bytes look like), and as
-// an HTML body on its own. Whatever came in, what comes out is well-formed
-// plain text, http(s) URLs only, and no more items than the limit.
+// fetched (RSS, Atom, RDF or JSON Feed, whichever the bytes look like), its
+// items made into the edition the reader is served (in memory), and the bytes
+// read as an HTML body on their own. Whatever came in, what comes out is
+// well-formed plain text, http(s) URLs only, no more items than the limit,
+// and every file of the edition well-formed XML.
+#include "feedserver/bridge/EditionBuilder.h"
+#include "feedserver/bridge/EditionClock.h"
+#include "feedserver/bridge/SectionTable.h"
 #include "feedserver/sources/HtmlText.h"
 #include "feedserver/sources/SourceFeedReader.h"
 #include "fuzz/support/FuzzCheck.h"
 #include "fuzz/support/WellFormedUtf8.h"
+
+#include <libxml/parser.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +20,10 @@
 #include <string_view>
 #include <vector>
 
+using pregonero::feeds::EditionBuilder;
+using pregonero::feeds::EditionClock;
 using pregonero::feeds::HtmlText;
+using pregonero::feeds::SectionTable;
 using pregonero::feeds::SourceFeed;
 using pregonero::feeds::SourceFeedReader;
 using pregonero::feeds::SourceItem;
@@ -42,6 +52,37 @@ void CheckPictures(const std::vector<SourcePicture>& pictures) {
     }
 }
 
+// The items as one section's and as the galleries' sources; the front
+// page, fed by none, is made of the newest items.
+void CheckEdition(const SourceFeed& feed) {
+    static const EditionClock clock = [] {
+        EditionClock madrid;
+        std::string error;
+        madrid.SetZone("Europe/Madrid", &error); // UTC when the system has no zones
+        return madrid;
+    }();
+    static const int section = SectionTable::Find("Mundo");
+    static const int galleries = SectionTable::Find("Fotogaleria");
+    FUZZ_CHECK(section > 0 && galleries > 0);
+    EditionBuilder builder(clock);
+    builder.Add(section, feed.items);
+    builder.Add(galleries, feed.items);
+    std::size_t files = 0;
+    bool written = builder.Write([&](const std::string& path, const std::string& bytes) {
+        ++files;
+        FUZZ_CHECK(!path.empty() && path.front() != '/' && path.find("..") == std::string::npos);
+        FUZZ_CHECK(pregonero::fuzz::IsWellFormedUtf8(bytes));
+        xmlDocPtr document = xmlReadMemory(
+            bytes.data(), static_cast<int>(bytes.size()), nullptr, "UTF-8",
+            XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+        FUZZ_CHECK(document != nullptr);
+        xmlFreeDoc(document);
+        return true;
+    });
+    FUZZ_CHECK(written);
+    FUZZ_CHECK(files >= SectionTable::Sections().size() + (feed.items.empty() ? 0 : 1));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -61,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             CheckUrl(item.link);
             CheckPictures(item.pictures);
         }
+        CheckEdition(feed);
     } else {
         FUZZ_CHECK(!error.empty() && error.find('\n') == std::string::npos);
         FUZZ_CHECK(feed.items.empty());

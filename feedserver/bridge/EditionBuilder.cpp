@@ -1,6 +1,8 @@
 #include "feedserver/bridge/EditionBuilder.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <unordered_set>
 
@@ -19,26 +21,44 @@ std::string Attr(const char* name, const std::string& value) {
     return std::string(" ") + name + "=\"" + MarkupEscape::Text(value) + "\"";
 }
 
+// Whether any of the eight bytes at `p` is a control character or a '>'.
+bool ControlOrGreater(const char* p) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    std::uint64_t w = 0;
+    std::memcpy(&w, p, 8);
+    const std::uint64_t greater = w ^ (kOnes * '>');
+    return (((w - kOnes * 0x20) & ~w) | ((greater - kOnes) & ~greater)) & kHigh;
+}
+
 // The body in CDATA, which cannot hold "]]>": that one is split across two
-// sections. Leading whitespace goes, so the article starts with its text.
+// sections. Leading whitespace goes, so the article starts with its text;
+// control characters but line breaks and tabs go too.
 std::string Cdata(const std::string& body) {
-    const auto start = body.find_first_not_of(" \t\r\n");
-    std::string text;
-    for (char c : start == std::string::npos ? std::string() : body.substr(start)) {
-        if (static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\t') {
-            text += c;
-        }
-    }
     std::string out = "<![CDATA[";
-    for (std::size_t at = 0;;) {
-        const auto end = text.find("]]>", at);
-        if (end == std::string::npos) {
-            out += text.substr(at);
-            break;
-        }
-        out += text.substr(at, end - at) + "]]]]><![CDATA[>";
-        at = end + 3;
+    std::size_t at = body.find_first_not_of(" \t\r\n");
+    if (at == std::string::npos) {
+        return out + "]]>";
     }
+    out.reserve(body.size() - at + 32);
+    for (std::size_t i = at; i < body.size(); ++i) {
+        if (i + 8 <= body.size() && !ControlOrGreater(body.data() + i)) {
+            i += 7; // nothing to do for these eight bytes
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(body[i]);
+        const bool control = c < 0x20 && c != '\n' && c != '\t';
+        if (!control && c != '>') {
+            continue;
+        }
+        out.append(body, at, i - at);
+        at = i + 1;
+        if (c == '>') {
+            const bool closes = out.size() >= 2 && out.compare(out.size() - 2, 2, "]]") == 0;
+            out += closes ? "]]><![CDATA[>" : ">";
+        }
+    }
+    out.append(body, at, std::string::npos);
     return out + "]]>";
 }
 
@@ -134,9 +154,8 @@ std::string EditionBuilder::CutDescription(const std::string& text, std::size_t 
     return text.substr(0, end) + "…";
 }
 
-std::vector<EditionBuilder::Row> EditionBuilder::WriteSection(const std::filesystem::path& dir,
-                                                              int section,
-                                                              std::string* error) const {
+std::vector<EditionBuilder::Row> EditionBuilder::WriteSection(const FileSink& sink, int section,
+                                                              bool* failed) const {
     const BridgeSection& info = SectionTable::Sections()[section];
     std::vector<Row> rows;
     std::string feed = kHeader;
@@ -165,7 +184,9 @@ std::vector<EditionBuilder::Row> EditionBuilder::WriteSection(const std::filesys
                     Attr("PubTime", pubTime) + Attr("ImgLink", picture.url) +
                     Attr("ImgDes", picture.caption) + ">" + Cdata(item->body) + "</article>\n";
         }
-        if (!Save(dir / file, body + kFooter, error)) {
+        body += kFooter;
+        if (!sink(file, body)) {
+            *failed = true;
             return {};
         }
         Row row{item, kServer + ("/" + file)};
@@ -175,20 +196,21 @@ std::vector<EditionBuilder::Row> EditionBuilder::WriteSection(const std::filesys
     if (info.frontPage) {
         feed += "</group>\n";
     }
-    if (!Save(dir / info.path.substr(1), feed + kFooter, error)) {
+    if (!sink(info.path.substr(1), feed + kFooter)) {
+        *failed = true;
         return {};
     }
     return rows;
 }
 
-bool EditionBuilder::Write(const std::filesystem::path& dir, std::string* error) const {
-    std::string failure;
+bool EditionBuilder::Write(const FileSink& sink) const {
+    bool failed = false;
     const auto& sections = SectionTable::Sections();
     std::vector<Row> newest;
     bool frontPageFed = false;
     for (std::size_t i = 0; i < sections.size(); ++i) {
-        auto rows = WriteSection(dir, static_cast<int>(i), &failure);
-        if (!failure.empty()) {
+        auto rows = WriteSection(sink, static_cast<int>(i), &failed);
+        if (failed) {
             break;
         }
         frontPageFed = frontPageFed || (sections[i].frontPage && !rows.empty());
@@ -196,7 +218,7 @@ bool EditionBuilder::Write(const std::filesystem::path& dir, std::string* error)
             newest.insert(newest.end(), rows.begin(), rows.end());
         }
     }
-    if (failure.empty() && !frontPageFed) {
+    if (!failed && !frontPageFed) {
         // No front page of the newspaper's own: the newest stories of all
         // sections, each once, link to their section's article feeds.
         std::stable_sort(newest.begin(), newest.end(),
@@ -214,8 +236,16 @@ bool EditionBuilder::Write(const std::filesystem::path& dir, std::string* error)
             ++count;
             feed += HeadlineElement(*row.item, row.link, clock_);
         }
-        Save(dir / sections.front().path.substr(1), feed + "</group>\n" + kFooter, &failure);
+        failed = !sink(sections.front().path.substr(1), feed + "</group>\n" + kFooter);
     }
+    return !failed;
+}
+
+bool EditionBuilder::Write(const std::filesystem::path& dir, std::string* error) const {
+    std::string failure;
+    Write([&](const std::string& path, const std::string& bytes) {
+        return Save(dir / path, bytes, &failure);
+    });
     if (!failure.empty() && error != nullptr) {
         *error = failure;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,14 @@ public:
     // and with the link of an earlier one, is left out.
     std::vector<const SourceItem*> Merged(int section) const;
 
+    // Takes each file of the edition: its path relative to the edition's
+    // folder ("notas/mundo/1.xml") and its bytes. False stops the writing.
+    using FileSink = std::function<bool(const std::string& path, const std::string& bytes)>;
+
+    // Hands every file of the edition to `sink`, in a fixed order; false when
+    // the sink refused one.
+    bool Write(const FileSink& sink) const;
+
     // Writes every file of the edition under dir, which must exist. False
     // with a reason on the first file that cannot be written.
     bool Write(const std::filesystem::path& dir, std::string* error) const;
@@ -40,8 +49,7 @@ public:
 private:
     struct Row;
 
-    std::vector<Row> WriteSection(const std::filesystem::path& dir, int section,
-                                  std::string* error) const;
+    std::vector<Row> WriteSection(const FileSink& sink, int section, bool* failed) const;
 
     const EditionClock& clock_;
     std::vector<std::pair<int, const std::vector<SourceItem>*>> sources_;

@@ -1,240 +1,320 @@
 #include "feedserver/sources/HtmlText.h"
 
-#include "feedserver/sources/HtmlNesting.h"
+#include "feedserver/sources/HtmlScanner.h"
 #include "feedserver/sources/SourceUrl.h"
 #include "feedserver/sources/TextWriter.h"
-#include "platform/runtime/loop/UniqueHandle.h"
 
-#include <gumbo.h>
-
+#include <array>
 #include <charconv>
-#include <memory>
 
 namespace pregonero::feeds {
 
 namespace {
 
-struct OutputDeleter {
-    void operator()(GumboOutput* output) const {
-        gumbo_destroy_output(&kGumboDefaultOptions, output);
-    }
+// What an element does to the text.
+enum class Role {
+    Inline,  // nothing: its text flows on
+    Block,   // ends a line before and after
+    Item,    // a list item: a line that starts with "• "
+    Cell,    // a table cell: a space after
+    Dropped, // its content is not text
+    Picture, // an <img>
+    Figure,  // a block whose caption names its pictures
+    Caption, // a block: the caption of its figure
+    Void,    // never has content or an end tag
 };
-using Output = std::unique_ptr<GumboOutput, OutputDeleter>;
 
-Output Parse(std::string_view html) {
-    html = TextWriter::Clip(html);
-    std::string limited = HtmlNesting::Limit(html);
-    GumboOptions options = kGumboDefaultOptions;
-    options.max_errors = 0; // errors are not kept: real bodies have thousands
-    // A body is read as the content of <body>, so nothing lands in a <head>.
-    options.fragment_context = GUMBO_TAG_BODY;
-    return Output(gumbo_parse_with_options(&options, limited.data(), limited.size()));
-}
+struct Element {
+    std::string_view name;
+    Role role;
+};
 
-bool Dropped(GumboTag tag) {
-    switch (tag) {
-    case GUMBO_TAG_SCRIPT:
-    case GUMBO_TAG_STYLE:
-    case GUMBO_TAG_IFRAME:
-    case GUMBO_TAG_FORM:
-    case GUMBO_TAG_NOSCRIPT:
-    case GUMBO_TAG_TEMPLATE:
-    case GUMBO_TAG_OBJECT:
-    case GUMBO_TAG_EMBED:
-    case GUMBO_TAG_VIDEO:
-    case GUMBO_TAG_AUDIO:
-    case GUMBO_TAG_SVG:
-    case GUMBO_TAG_MATH:
-    case GUMBO_TAG_BUTTON:
-    case GUMBO_TAG_SELECT:
-    case GUMBO_TAG_TEXTAREA:
-    case GUMBO_TAG_HEAD:
-    case GUMBO_TAG_CANVAS:
-    case GUMBO_TAG_MAP:
-        return true;
-    default:
-        return false;
+// Sorted by name, for a binary search.
+constexpr Element kElements[] = {
+    {"address", Role::Block},    {"area", Role::Void},
+    {"article", Role::Block},    {"aside", Role::Block},
+    {"audio", Role::Dropped},    {"base", Role::Void},
+    {"basefont", Role::Void},    {"bgsound", Role::Void},
+    {"blockquote", Role::Block}, {"br", Role::Block},
+    {"button", Role::Dropped},   {"canvas", Role::Dropped},
+    {"caption", Role::Block},    {"center", Role::Block},
+    {"col", Role::Void},         {"dd", Role::Block},
+    {"details", Role::Block},    {"div", Role::Block},
+    {"dl", Role::Block},         {"dt", Role::Block},
+    {"embed", Role::Void},       {"figcaption", Role::Caption},
+    {"figure", Role::Figure},    {"footer", Role::Block},
+    {"form", Role::Dropped},     {"frame", Role::Void},
+    {"h1", Role::Block},         {"h2", Role::Block},
+    {"h3", Role::Block},         {"h4", Role::Block},
+    {"h5", Role::Block},         {"h6", Role::Block},
+    {"header", Role::Block},     {"hr", Role::Block},
+    {"iframe", Role::Dropped},   {"image", Role::Picture},
+    {"img", Role::Picture},      {"input", Role::Void},
+    {"keygen", Role::Void},      {"li", Role::Item},
+    {"link", Role::Void},        {"main", Role::Block},
+    {"map", Role::Dropped},      {"math", Role::Dropped},
+    {"meta", Role::Void},        {"nav", Role::Block},
+    {"noscript", Role::Dropped}, {"object", Role::Dropped},
+    {"ol", Role::Block},         {"p", Role::Block},
+    {"param", Role::Void},       {"pre", Role::Block},
+    {"script", Role::Dropped},   {"section", Role::Block},
+    {"select", Role::Dropped},   {"source", Role::Void},
+    {"style", Role::Dropped},    {"summary", Role::Block},
+    {"svg", Role::Dropped},      {"table", Role::Block},
+    {"td", Role::Cell},          {"template", Role::Dropped},
+    {"textarea", Role::Dropped}, {"th", Role::Cell},
+    {"tr", Role::Block},         {"track", Role::Void},
+    {"ul", Role::Block},         {"video", Role::Dropped},
+    {"wbr", Role::Void},
+};
+
+// Where each initial's elements start in kElements.
+constexpr std::array<unsigned char, 27> Initials() {
+    std::array<unsigned char, 27> starts{};
+    std::size_t e = 0;
+    for (std::size_t letter = 0; letter <= 26; ++letter) {
+        while (e < std::size(kElements) &&
+               static_cast<std::size_t>(kElements[e].name[0] - 'a') < letter) {
+            ++e;
+        }
+        starts[letter] = static_cast<unsigned char>(e);
     }
+    return starts;
 }
+constexpr std::array<unsigned char, 27> kInitials = Initials();
 
-bool IsBlock(GumboTag tag) {
-    switch (tag) {
-    case GUMBO_TAG_P:
-    case GUMBO_TAG_DIV:
-    case GUMBO_TAG_H1:
-    case GUMBO_TAG_H2:
-    case GUMBO_TAG_H3:
-    case GUMBO_TAG_H4:
-    case GUMBO_TAG_H5:
-    case GUMBO_TAG_H6:
-    case GUMBO_TAG_BLOCKQUOTE:
-    case GUMBO_TAG_UL:
-    case GUMBO_TAG_OL:
-    case GUMBO_TAG_DL:
-    case GUMBO_TAG_DT:
-    case GUMBO_TAG_DD:
-    case GUMBO_TAG_TABLE:
-    case GUMBO_TAG_TR:
-    case GUMBO_TAG_CAPTION:
-    case GUMBO_TAG_SECTION:
-    case GUMBO_TAG_ARTICLE:
-    case GUMBO_TAG_ASIDE:
-    case GUMBO_TAG_HEADER:
-    case GUMBO_TAG_FOOTER:
-    case GUMBO_TAG_NAV:
-    case GUMBO_TAG_MAIN:
-    case GUMBO_TAG_FIGURE:
-    case GUMBO_TAG_FIGCAPTION:
-    case GUMBO_TAG_PRE:
-    case GUMBO_TAG_ADDRESS:
-    case GUMBO_TAG_HR:
-    case GUMBO_TAG_BR:
-    case GUMBO_TAG_CENTER:
-    case GUMBO_TAG_DETAILS:
-    case GUMBO_TAG_SUMMARY:
-        return true;
-    default:
-        return false;
+Role RoleOf(std::string_view name) {
+    if (name.empty() || name[0] < 'a' || name[0] > 'z') {
+        return Role::Inline;
     }
-}
-
-const char* Attribute(const GumboNode* node, const char* name) {
-    const GumboAttribute* attribute = gumbo_get_attribute(&node->v.element.attributes, name);
-    return attribute == nullptr ? nullptr : attribute->value;
+    std::size_t letter = static_cast<std::size_t>(name[0] - 'a');
+    for (std::size_t e = kInitials[letter]; e < kInitials[letter + 1]; ++e) {
+        if (kElements[e].name == name) {
+            return kElements[e].role;
+        }
+    }
+    return Role::Inline;
 }
 
 // A width or height attribute ("100", "100px"); -1 when absent or unreadable.
-int Dimension(const GumboNode* node, const char* name) {
-    const char* value = Attribute(node, name);
-    if (value == nullptr) {
+int Dimension(const HtmlScanner::Tag& tag, std::string_view name) {
+    std::optional<std::string> value = tag.Attribute(name);
+    int number = -1;
+    if (!value ||
+        std::from_chars(value->data(), value->data() + value->size(), number).ec != std::errc()) {
         return -1;
     }
-    std::string_view text(value);
-    int number = -1;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), number);
-    return result.ec == std::errc() ? number : -1;
+    return number;
 }
 
-// Walks the parsed body, writing its text and collecting its pictures.
-class Walker {
+// Writes the text of the scanned HTML and collects its pictures, keeping
+// only counters and the open figures: nothing grows with nesting but those,
+// and they stop at HtmlText::kMaxDepth.
+class TextHandler : public HtmlScanner::Handler {
 public:
-    Walker(TextWriter& writer, const std::string& base, std::vector<SourcePicture>* pictures)
+    TextHandler(TextWriter& writer, const std::string& base, std::vector<SourcePicture>* pictures)
         : writer_(writer), base_(base), pictures_(pictures) {}
 
-    void Visit(const GumboNode* node, std::size_t depth) {
-        if (writer_.Full() || depth > HtmlNesting::kMaxDepth + 16) {
+    void StartTag(const HtmlScanner::Tag& tag) override {
+        std::string_view name = tag.Name();
+        Role role = RoleOf(name);
+        if (skipping_ > 0) {
+            skipping_ += name == skipped_ && role != Role::Void;
             return;
         }
-        switch (node->type) {
-        case GUMBO_NODE_TEXT:
-        case GUMBO_NODE_CDATA:
-        case GUMBO_NODE_WHITESPACE:
-            writer_.Append(node->v.text.text);
+        switch (role) {
+        case Role::Dropped:
+            // Foreign elements may close themselves; HTML ones may not.
+            if (!(tag.SelfClosing() && (name == "svg" || name == "math"))) {
+                skipped_ = name;
+                skipping_ = 1;
+            }
             return;
-        case GUMBO_NODE_DOCUMENT:
-            VisitChildren(&node->v.document.children, depth);
+        case Role::Picture:
+            Picture(tag);
             return;
-        case GUMBO_NODE_ELEMENT:
+        case Role::Item:
+            writer_.ListItem();
+            Caption([](TextWriter& caption) { caption.ListItem(); });
+            return;
+        case Role::Cell:
+            Space();
+            return;
+        case Role::Figure:
+            OpenFigure();
+            break;
+        case Role::Caption:
+            if (pictures_ != nullptr && !figures_.empty() && !figures_.back().captioned &&
+                !captioning_) {
+                captioning_ = true;
+                caption_ = TextWriter(false);
+            }
             break;
         default:
-            return; // comments, templates
+            break;
         }
-        GumboTag tag = node->v.element.tag;
-        if (Dropped(tag)) {
+        if (role == Role::Block || role == Role::Figure || role == Role::Caption) {
+            LineBreak();
+        }
+    }
+
+    void EndTag(std::string_view name) override {
+        Role role = RoleOf(name);
+        if (skipping_ > 0) {
+            skipping_ -= name == skipped_;
             return;
         }
-        if (tag == GUMBO_TAG_IMG) {
-            Picture(node);
+        switch (role) {
+        case Role::Item:
+        case Role::Block:
+            LineBreak();
+            return;
+        case Role::Cell:
+            Space();
+            return;
+        case Role::Caption:
+            LineBreak();
+            EndCaption();
+            return;
+        case Role::Figure:
+            LineBreak();
+            CloseFigure();
+            return;
+        default:
             return;
         }
-        std::string savedCaption;
-        if (tag == GUMBO_TAG_FIGURE) {
-            savedCaption = std::move(figureCaption_);
-            figureCaption_ = CaptionOf(node, depth);
+    }
+
+    void Text(std::string_view text) override {
+        if (skipping_ == 0) {
+            writer_.Append(text);
+            if (captioning_) {
+                caption_.Append(text);
+            }
         }
-        bool block = IsBlock(tag);
-        if (tag == GUMBO_TAG_LI) {
-            writer_.ListItem();
-        } else if (block) {
-            writer_.LineBreak();
+    }
+
+    // Figures the body never closed end with it.
+    void Finish() {
+        while (!figures_.empty() || ignoredFigures_ > 0) {
+            CloseFigure();
         }
-        VisitChildren(&node->v.element.children, depth);
-        if (block || tag == GUMBO_TAG_LI) {
-            writer_.LineBreak();
-        } else if (tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) {
-            writer_.Append(" ");
-        }
-        if (tag == GUMBO_TAG_FIGURE) {
-            figureCaption_ = std::move(savedCaption);
+        if (pictures_ != nullptr) {
+            for (Found& found : found_) {
+                pictures_->push_back(std::move(found.picture));
+            }
         }
     }
 
 private:
-    void VisitChildren(const GumboVector* children, std::size_t depth) {
-        for (unsigned i = 0; i < children->length; ++i) {
-            Visit(static_cast<const GumboNode*>(children->data[i]), depth + 1);
+    struct Figure {
+        std::size_t firstPicture;
+        std::string caption;
+        bool captioned = false;
+    };
+    struct Found {
+        SourcePicture picture;
+        bool settled;
+    };
+
+    template <typename Do> void Caption(Do&& action) {
+        if (captioning_) {
+            action(caption_);
         }
     }
 
-    // The text of the figure's <figcaption> (among its children), on one line.
-    static std::string CaptionOf(const GumboNode* figure, std::size_t depth) {
-        const GumboVector& children = figure->v.element.children;
-        for (unsigned i = 0; i < children.length; ++i) {
-            const GumboNode* child = static_cast<const GumboNode*>(children.data[i]);
-            if (child->type == GUMBO_NODE_ELEMENT && child->v.element.tag == GUMBO_TAG_FIGCAPTION) {
-                TextWriter line(false);
-                Walker walker(line, std::string(), nullptr);
-                walker.Visit(child, depth + 1);
-                return line.Take();
-            }
-        }
-        return {};
+    void LineBreak() {
+        writer_.LineBreak();
+        Caption([](TextWriter& caption) { caption.LineBreak(); });
     }
 
-    void Picture(const GumboNode* node) {
+    void Space() {
+        writer_.Append(" ");
+        Caption([](TextWriter& caption) { caption.Append(" "); });
+    }
+
+    void OpenFigure() {
         if (pictures_ == nullptr) {
             return;
         }
-        int width = Dimension(node, "width");
-        int height = Dimension(node, "height");
+        if (figures_.size() >= HtmlText::kMaxDepth) {
+            ++ignoredFigures_;
+            return;
+        }
+        figures_.push_back({found_.size(), {}, false});
+    }
+
+    void EndCaption() {
+        if (captioning_) {
+            captioning_ = false;
+            figures_.back().caption = caption_.Take();
+            figures_.back().captioned = true;
+        }
+    }
+
+    // The figure's pictures take its caption; those without one keep their alt.
+    void CloseFigure() {
+        if (ignoredFigures_ > 0) {
+            --ignoredFigures_;
+            return;
+        }
+        if (figures_.empty()) {
+            return;
+        }
+        EndCaption();
+        Figure& figure = figures_.back();
+        for (std::size_t i = figure.firstPicture; i < found_.size(); ++i) {
+            if (!found_[i].settled && !figure.caption.empty()) {
+                found_[i].picture.caption = figure.caption;
+            }
+            found_[i].settled = true;
+        }
+        figures_.pop_back();
+    }
+
+    void Picture(const HtmlScanner::Tag& tag) {
+        if (pictures_ == nullptr) {
+            return;
+        }
+        int width = Dimension(tag, "width");
+        int height = Dimension(tag, "height");
         if ((width >= 0 && width < 100) || (height >= 0 && height < 100)) {
             return; // tracking pixels and icons
         }
-        const char* source = Attribute(node, "src");
-        if (source == nullptr || *source == '\0') {
-            source = Attribute(node, "data-src"); // pictures loaded lazily by script
+        std::optional<std::string> source = tag.Attribute("src");
+        if (!source || source->empty()) {
+            source = tag.Attribute("data-src"); // pictures loaded lazily by script
         }
-        if (source == nullptr) {
+        if (!source) {
             return;
         }
-        std::string url = SourceUrl::Resolve(base_, source);
+        std::string url = SourceUrl::Resolve(base_, *source);
         if (url.empty()) {
             return;
         }
-        std::string caption = figureCaption_;
-        if (caption.empty()) {
-            const char* alt = Attribute(node, "alt");
-            if (alt != nullptr) {
-                caption = HtmlText::PlainLine(alt);
-            }
-        }
-        pictures_->push_back({std::move(url), std::move(caption)});
+        std::optional<std::string> alt = tag.Attribute("alt");
+        found_.push_back(
+            {{std::move(url), alt ? HtmlText::PlainLine(*alt) : std::string()}, figures_.empty()});
     }
 
     TextWriter& writer_;
     const std::string& base_;
     std::vector<SourcePicture>* pictures_;
-    std::string figureCaption_;
+    std::string skipped_;
+    std::size_t skipping_ = 0;
+    std::vector<Figure> figures_;
+    std::size_t ignoredFigures_ = 0;
+    std::vector<Found> found_;
+    bool captioning_ = false;
+    TextWriter caption_{false};
 };
 
 std::string Convert(std::string_view html, bool multiLine, const std::string& base,
                     std::vector<SourcePicture>* pictures) {
     TextWriter writer(multiLine);
-    Output output = Parse(html);
-    if (output) {
-        Walker walker(writer, base, pictures);
-        walker.Visit(output->document, 0);
-    }
+    TextHandler handler(writer, base, pictures);
+    HtmlScanner::Scan(TextWriter::Clip(html), handler);
+    handler.Finish();
     return writer.Take();
 }
 

@@ -8,11 +8,14 @@
 
 namespace pregonero::feeds {
 
-// Turns the HTML of a feed's item into the plain text an edition shows, the
-// way a browser reads real-world markup (an HTML5 parser, nesting bounded by
-// HtmlNesting, at most TextWriter::kMaxBytes of input and output).
+// Turns the HTML of a feed's item into the plain text an edition shows, in
+// one pass over the markup (HtmlScanner): at most TextWriter::kMaxBytes of
+// input and output, and nothing that grows with the nesting of the markup
+// but its open figures, at most kMaxDepth of them.
 class HtmlText {
 public:
+    static constexpr std::size_t kMaxDepth = 64;
+
     // A body: paragraphs, headings, line breaks and other blocks end a line;
     // list items are lines that start with "• "; links are their text;
     // scripts, styles, iframes, forms and media players are dropped; entities

@@ -1,5 +1,8 @@
 #include "feedserver/sources/TextWriter.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace pregonero::feeds {
 
 namespace {
@@ -38,6 +41,33 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
     return length;
 }
 
+// Whether the eight bytes at `p` can stay in a run as they are: printable
+// ASCII and two-byte letters of Latin scripts (U+00C0 to U+07FF), with
+// single spaces between words, none first when `runStarts` and none last
+// (what follows may be another space).
+bool PlainWords(const char* p, bool runStarts) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    std::uint64_t w = 0;
+    std::memcpy(&w, p, 8);
+    auto hasZero = [&](std::uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
+    bool controls = ((w - kOnes * 0x20) & ~w & kHigh) != 0 || hasZero(w ^ (kOnes * 0x7F));
+    // Bit 7 of each byte says what its bits 6 and 5 and its low five bits are.
+    std::uint64_t high = w & kHigh;
+    std::uint64_t bit6 = (w << 1) & kHigh;
+    std::uint64_t bit5 = (w << 2) & kHigh;
+    std::uint64_t lowAtLeast3 = (((w & (kOnes * 0x1F)) + kOnes * 0x1D) << 2) & kHigh;
+    std::uint64_t continuations = high & ~bit6;
+    std::uint64_t leads = high & bit6;
+    std::uint64_t twoByteLeads = leads & ~bit5 & lowAtLeast3; // 0xC3 to 0xDF
+    bool letters =
+        leads == twoByteLeads && (twoByteLeads << 8) == continuations && (twoByteLeads >> 56) == 0;
+    std::uint64_t spaces = w ^ (kOnes * 0x20); // zero bytes where the spaces are
+    bool spacePairOrLast = hasZero(spaces | (spaces >> 8));
+    bool spaceFirst = (spaces & 0xFF) == 0;
+    return !controls && letters && !spacePairOrLast && !(runStarts && spaceFirst);
+}
+
 } // namespace
 
 void TextWriter::Emit(std::string_view piece) {
@@ -70,7 +100,30 @@ void TextWriter::Append(std::string_view text) {
         }
     };
     while (i < text.size()) {
+        if (i + 8 <= text.size() && PlainWords(text.data() + i, i == runStart)) {
+            i += 8;
+            continue;
+        }
         unsigned char c = static_cast<unsigned char>(text[i]);
+        // Printable ASCII, a single space between words and the two-byte
+        // letters of Latin scripts stay in the run without a closer look.
+        if (c > ' ' && c < 0x7F) {
+            ++i;
+            continue;
+        }
+        if (c == ' ' && i > runStart && i + 1 < text.size() &&
+            ((static_cast<unsigned char>(text[i + 1]) > ' ' &&
+              static_cast<unsigned char>(text[i + 1]) < 0x7F) ||
+             (static_cast<unsigned char>(text[i + 1]) >= 0xC3 &&
+              static_cast<unsigned char>(text[i + 1]) <= 0xDF))) {
+            ++i;
+            continue;
+        }
+        if (c >= 0xC3 && c <= 0xDF && i + 1 < text.size() &&
+            (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
+            i += 2;
+            continue;
+        }
         std::size_t width = 0; // bytes of a character to drop or turn into a space
         bool space = false;
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {

@@ -178,6 +178,18 @@ std::string Markup(const xmlNode* node) {
                        static_cast<std::size_t>(xmlBufferLength(buffer.get())));
 }
 
+// Markup(node) without a copy when the node holds one text node, as the
+// bodies of most feeds do; `storage` keeps the text otherwise.
+std::string_view MarkupView(const xmlNode* node, std::string& storage) {
+    const xmlNode* only = node->children;
+    if (only != nullptr && only->next == nullptr && only->content != nullptr &&
+        (only->type == XML_TEXT_NODE || only->type == XML_CDATA_SECTION_NODE)) {
+        return Chars(only->content);
+    }
+    storage = Markup(node);
+    return storage;
+}
+
 // The base of relative URLs inside `node`, from its own xml:base.
 std::string BaseOf(const xmlNode* node, const std::string& parentBase) {
     std::string base = Attribute(node, "base", kXml);
@@ -229,7 +241,7 @@ private:
     void MediaContent(const xmlNode* node, const xmlNode* parent, const xmlNode* item,
                       ItemPictures::Kind kind);
     static std::string MediaCaption(const xmlNode* node);
-    void Finish(SourceItem& item, const std::string& html, bool isHtml);
+    void Finish(SourceItem& item, std::string_view html, bool isHtml);
 
     std::string base_;
     ItemPictures pictures_;
@@ -306,7 +318,7 @@ void ItemReader::Media(const xmlNode* node, const xmlNode* item) {
     }
 }
 
-void ItemReader::Finish(SourceItem& item, const std::string& html, bool isHtml) {
+void ItemReader::Finish(SourceItem& item, std::string_view html, bool isHtml) {
     std::vector<SourcePicture> bodyPictures;
     item.body = isHtml ? HtmlText::Body(html, base_, &bodyPictures) : HtmlText::PlainBody(html);
     for (SourcePicture& picture : bodyPictures) {
@@ -398,7 +410,8 @@ SourceItem ItemReader::ReadRss(const xmlNode* node) {
         item.summary = LineOf(description);
     }
     const xmlNode* fullest = encoded != nullptr ? encoded : description;
-    Finish(item, fullest == nullptr ? std::string() : Markup(fullest), true);
+    std::string storage;
+    Finish(item, fullest == nullptr ? std::string_view() : MarkupView(fullest, storage), true);
     return item;
 }
 

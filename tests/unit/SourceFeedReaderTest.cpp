@@ -317,6 +317,15 @@ TEST(SourceFeedReaderTest, HtmlBecomesTheTextTheReaderShows) {
         {"control\x01\x7F chars", "control chars"},
         {"<p>malo \xC3\x28 \xFF</p>", "malo \xEF\xBF\xBD( \xEF\xBF\xBD"},
         {"malo \xE2\x82", "malo \xEF\xBF\xBD\xEF\xBF\xBD"},
+        // What a one-pass reader of markup could get wrong.
+        {"a<!-- <p>x</p> -->b<!-->c<!--->d<![CDATA[e]]>f<?php g ?>h<!DOCTYPE html>i", "abcdfhi"},
+        {"<img alt='a > b' src=x>uno<p title=\"<p>\">dos</p>tres<b", "uno\ndos\ntres"},
+        {"<script>if (a</p>b) {}</script>sí<SCRIPT>x</SCRIPT >no", "síno"},
+        {"&#0;&#x110000;&#xD800;&#128;&#150;&#65&#x42;",
+         "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD€–AB"},
+        {"&amp &copy2026 &notit; &apos;&#;&#x;& fin", "& ©2026 ¬it; '&#;&#x;& fin"},
+        {"<svg/>uno<embed src=x>dos<form><form>x</form>y</form>tres", "unodostres"},
+        {"<title>Tí&iacute;tulo</title><select><option>x</select>", "Tíítulo"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(HtmlText::Body(c.html, "", nullptr), c.body) << c.html;
@@ -413,6 +422,9 @@ TEST(SourceFeedReaderTest, RelativeUrlsResolveAgainstXmlBaseThenTheFeed) {
         {"  /f.jpg \n", "https://diario.example.com/f.jpg"},
         {"foto con espacios.jpg", "https://diario.example.com/seccion/foto%20con%20espacios.jpg"},
         {"HTTP://otro.example.org/x", "http://otro.example.org/x"},
+        {"/f.jpg?", "https://diario.example.com/f.jpg"},
+        {"https://cdn.example.net/a/./b/../c.jpg?t=1&u=2",
+         "https://cdn.example.net/a/c.jpg?t=1&u=2"},
         {"javascript:alert(1)", ""},
         {"data:image/png;base64,AAAA", ""},
         {"ftp://diario.example.com/f.jpg", ""},
