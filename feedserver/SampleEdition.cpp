@@ -75,11 +75,7 @@ bool InstallSampleEdition(const std::string& dir, const std::string& stamp, std:
         return true;
     }
     const fs::path target(dir);
-    // Built by appending: GCC 12 warns falsely (-Wrestrict) on "." + string in release builds.
-    std::string name = ".";
-    name += target.filename().string();
-    name += "-XXXXXX";
-    std::string pattern = target.parent_path() / name;
+    std::string pattern = (target.parent_path() / ("." + target.filename().string() + "-XXXXXX"));
     if (::mkdtemp(pattern.data()) == nullptr) {
         return Fail(error, "cannot create a folder beside " + dir + ": " + std::strerror(errno));
     }
