@@ -2,8 +2,6 @@
 // section an outline fills, what a bad list says, how a section's sources
 // merge, what the front page takes, and how times show in a zone.
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,9 +11,12 @@
 #include "feedserver/bridge/EditionClock.h"
 #include "feedserver/bridge/OpmlReader.h"
 #include "feedserver/bridge/SectionTable.h"
+#include "tests/unit/support/ReadAll.h"
 
 namespace pregonero::feeds {
 namespace {
+
+using testing_support::ReadAll;
 
 // 3 March 2026, 12:00 UTC.
 constexpr std::int64_t kNoon = 1772539200;
@@ -46,13 +47,6 @@ std::vector<std::string> Titles(const std::vector<const SourceItem*>& items) {
         titles.push_back(item->title);
     }
     return titles;
-}
-
-std::string Read(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 TEST(BridgeEditionTest, OutlinesFillTheSectionTheyOrTheirFolderName) {
@@ -221,14 +215,14 @@ TEST(BridgeEditionTest, EditionHasEveryFeedWellFormedAndAFrontPageFromTheNewest)
     ASSERT_TRUE(builder.Write(dir, &error)) << error;
 
     for (const auto& section : SectionTable::Sections()) {
-        const std::string feed = Read(dir / section.path.substr(1));
+        const std::string feed = ReadAll(dir / section.path.substr(1));
         EXPECT_TRUE(feed.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>"))
             << section.path;
         EXPECT_TRUE(feed.ends_with("</root>\n")) << section.path;
     }
-    EXPECT_EQ(Read(dir / "mobile/ciencia.xml"),
+    EXPECT_EQ(ReadAll(dir / "mobile/ciencia.xml"),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n</root>\n");
-    const std::string front = Read(dir / "mobile/2notashome.xml");
+    const std::string front = ReadAll(dir / "mobile/2notashome.xml");
     EXPECT_NE(front.find("<group Title=\"Portada\">"), std::string::npos);
     EXPECT_EQ(std::count(front.begin(), front.end(), '\n') - 5, 30);
     // The newest first, linking to its article in the section.
@@ -240,19 +234,19 @@ TEST(BridgeEditionTest, EditionHasEveryFeedWellFormedAndAFrontPageFromTheNewest)
     EXPECT_EQ(front.find("Carnaval"), std::string::npos);
     EXPECT_EQ(front.find("d9\""), std::string::npos);
 
-    EXPECT_EQ(Read(dir / "notas/deportes/40.xml"),
+    EXPECT_EQ(ReadAll(dir / "notas/deportes/40.xml"),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n"
               "  <article Title=\"d0\" Author=\"Ana Pérez\" PubDate=\"martes 3 de marzo de 2026\" "
               "PubTime=\"06:00\" ImgLink=\"https://fotos.example.com/0.jpg\" ImgDes=\"Pie\">"
               "<![CDATA[Primer párrafo ]]]]><![CDATA[> sigue.\nSegundo párrafo.]]></article>\n"
               "</root>\n");
-    const std::string fg = Read(dir / "mobile/fg.xml");
+    const std::string fg = ReadAll(dir / "mobile/fg.xml");
     EXPECT_EQ(fg.find("Sin fotos"), std::string::npos);
     EXPECT_NE(fg.find("Title=\"Carnaval\" Link=\"{{FEED_SERVER}}/galerias/1.xml\" PubTime=\"\" "
                       "ImgUrl=\"https://fotos.example.com/1.jpg\""),
               std::string::npos)
         << fg;
-    EXPECT_EQ(Read(dir / "galerias/1.xml"),
+    EXPECT_EQ(ReadAll(dir / "galerias/1.xml"),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n"
               "  <article Title=\"Carnaval\" ImgUrl=\"https://fotos.example.com/1.jpg\" "
               "ImgDes=\"Comparsa\"/>\n"

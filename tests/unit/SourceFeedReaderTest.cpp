@@ -3,13 +3,12 @@
 #include "feedserver/sources/HtmlText.h"
 #include "feedserver/sources/SourceFeedReader.h"
 #include "feedserver/sources/SourceUrl.h"
+#include "support/ReadAll.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,10 +20,7 @@ namespace {
 const std::string kFeedUrl = "http://127.0.0.1:8080/feeds/seccion.xml";
 
 std::string Fixture(const std::string& name) {
-    std::ifstream in(std::string(PREGONERO_SOURCE_FIXTURES) + "/" + name, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return testing_support::ReadAll(std::string(PREGONERO_SOURCE_FIXTURES) + "/" + name);
 }
 
 SourceFeed Read(const std::string& bytes, const std::string& contentType = "") {
@@ -48,6 +44,17 @@ std::vector<std::string> Pictures(const SourceItem& item) {
     return out;
 }
 
+// Every fixture file but the README.
+std::vector<std::string> FixtureNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(PREGONERO_SOURCE_FIXTURES)) {
+        if (entry.is_regular_file() && entry.path().filename() != "README") {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
 bool IsWeb(const std::string& url) {
     return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;
 }
@@ -65,13 +72,8 @@ TEST(SourceFeedReaderTest, EveryFixtureReadsAndOnlyTheBrokenOnesAreIllFormed) {
     const std::set<std::string> illFormed = {"rss-content-outside.xml", "rss-stray-ampersand.xml",
                                              "rss-undeclared-entities.xml", "rss-unclosed.xml",
                                              "rss-windows-1252.xml"};
-    int fixtures = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(PREGONERO_SOURCE_FIXTURES)) {
-        std::string name = entry.path().filename().string();
-        if (!entry.is_regular_file() || name == "README") {
-            continue;
-        }
-        ++fixtures;
+    const std::vector<std::string> names = FixtureNames();
+    for (const std::string& name : names) {
         SCOPED_TRACE(name);
         SourceFeed feed = Read(Fixture(name));
         EXPECT_FALSE(feed.title.empty());
@@ -91,7 +93,7 @@ TEST(SourceFeedReaderTest, EveryFixtureReadsAndOnlyTheBrokenOnesAreIllFormed) {
             }
         }
     }
-    EXPECT_GE(fixtures, 40);
+    EXPECT_GE(names.size(), 40u);
 }
 
 TEST(SourceFeedReaderTest, FieldsComeOutAsEachFormatSaysThem) {
@@ -498,10 +500,8 @@ TEST(SourceFeedReaderTest, HostileInputStaysWithinTheLimits) {
 
 TEST(SourceFeedReaderTest, SeveralThreadsReadAlike) {
     std::vector<std::string> feeds;
-    for (const auto& entry : std::filesystem::directory_iterator(PREGONERO_SOURCE_FIXTURES)) {
-        if (entry.is_regular_file() && entry.path().filename() != "README") {
-            feeds.push_back(Fixture(entry.path().filename().string()));
-        }
+    for (const std::string& name : FixtureNames()) {
+        feeds.push_back(Fixture(name));
     }
     // What a feed reads as, in one line per item.
     auto summary = [](const std::string& bytes) {
