@@ -12,6 +12,7 @@
 #include "feedserver/bridge/OpmlReader.h"
 #include "feedserver/bridge/SectionTable.h"
 #include "tests/unit/support/ReadAll.h"
+#include "tests/unit/support/HostileText.h"
 
 namespace pregonero::feeds {
 namespace {
@@ -151,11 +152,8 @@ TEST(BridgeEditionTest, DescriptionsAreCutAtAWordWithAnEllipsis) {
     EXPECT_EQ(EditionBuilder::CutDescription("uno, dos. tres", 11), "uno, dos…");
     EXPECT_EQ(EditionBuilder::CutDescription("palabralarguísima", 8), "palabra…");
     // Counted in characters, never cutting one in half.
-    std::string accents;
-    for (int i = 0; i < 200; ++i) {
-        accents += "ñá ";
-    }
-    const std::string cut = EditionBuilder::CutDescription(accents, 300);
+    const std::string cut =
+        EditionBuilder::CutDescription(testing_support::Repeat("ñá ", 200), 300);
     EXPECT_TRUE(cut.ends_with("ñá…")) << cut;
     std::size_t characters = 0;
     for (unsigned char c : cut) {
