@@ -48,7 +48,7 @@ TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndGalleryPagesOnePhotoAtATime
     fx.WriteFeed("mobile/fg.xml", Headlines({"g/1.xml", "g/2.xml", "g/3.xml"}));
     fx.WriteFeed("g/1.xml", "<root><article Title=\"A\" ImgUrl=\"{{FEED_SERVER}}/img/1.jpg\"/>"
                             "<article Title=\"B\" ImgUrl=\"{{FEED_SERVER}}/img/2.png\"/>"
-                            "<article Title=\"C\" ImgUrl=\"{{FEED_SERVER}}/img/1.jpg\"/></root>");
+                            "<article Title=\"C\" ImgUrl=\"\"/></root>");
     fx.WriteFeed("g/2.xml", "<root><foto Title=\"x\"/></root>");
     fx.WriteFeed("g/3.xml", "<Root><article Title=\"x\"/></Root>");
     const ProgramRun run = ProgramRun::Start(
@@ -112,8 +112,10 @@ TEST(ArticleScreensTest, ArticleWaitsForItsPictureAndGalleryPagesOnePhotoAtATime
     EXPECT_EQ(gallery[2].Back(), "off");
     EXPECT_EQ(gallery[2].Menu(), "closed");
     EXPECT_EQ(gallery[2].ItemIds(), std::vector<int>{1});
+    // The last photo has no picture: complete at once, and "Siguiente" there stays.
     EXPECT_EQ(counter(gallery[3]), "Foto: 3 de 3");
     EXPECT_EQ(gallery[3].Back(), "on");
+    EXPECT_TRUE(gallery[3].Elements(-1, "bitmap").empty());
     EXPECT_EQ(fx.Server().RequestCount("/img/2.png"), 1);
     // No photo at all: an empty list, an empty label, back works, no menu.
     EXPECT_EQ(counter(gallery[4]), "");

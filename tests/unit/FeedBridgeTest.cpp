@@ -15,6 +15,7 @@
 #include "feedserver/bridge/FeedBridge.h"
 #include "feedserver/bridge/SectionTable.h"
 #include "tests/unit/support/LocalHttpServer.h"
+#include "tests/unit/support/ReadAll.h"
 
 namespace pregonero::feeds {
 namespace {
@@ -133,10 +134,7 @@ struct BridgeFixture {
         return std::make_unique<FeedBridge>(sources, settings, clock, ParseLines);
     }
     std::string Edition(const std::string& file) const {
-        std::ifstream in(state / "edition" / file, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
+        return testing_support::ReadAll(state / "edition" / file);
     }
 };
 

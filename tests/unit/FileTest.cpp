@@ -2,12 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "support/AppHarness.h"
+#include "support/ReadAll.h"
 
 namespace {
 
@@ -15,10 +15,7 @@ namespace fs = std::filesystem;
 using Osp::Base::String;
 using Osp::Io::File;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing_support::ReadAll;
 
 class FileTest : public ::testing::Test {
 protected:

@@ -129,9 +129,6 @@ TEST(PictureDecoderTest, BadBytesAndBadRequestsFailCleanly) {
     const std::string jpeg = EncodeJpeg(PatternRgba(320, 240), 320, 240);
     const std::string png = EncodePng(PatternRgba(320, 240), 320, 240);
     const std::vector<std::pair<std::string, std::string>> bad = {
-        {"empty", ""},
-        {"text", "<html><body>Not found</body></html>"},
-        {"truncated jpeg", jpeg.substr(0, jpeg.size() / 2)},
         {"jpeg header only", jpeg.substr(0, 200)},
         {"truncated png", png.substr(0, png.size() / 2)},
         {"truncated webp", EncodeWebp(PatternRgba(64, 64), 64, 64).substr(0, 40)},

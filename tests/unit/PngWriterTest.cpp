@@ -3,6 +3,7 @@
 #include "platform/runtime/rendering/PngWriter.h"
 
 #include "platform/runtime/pictures/PngDecoder.h"
+#include "tests/unit/support/ReadAll.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -51,10 +51,7 @@ struct Picture {
     }
 };
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing_support::ReadAll;
 
 // Through the program's own decoder, which must give back every pixel.
 std::vector<std::uint32_t> Decode(const fs::path& path) {

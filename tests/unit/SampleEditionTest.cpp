@@ -1,7 +1,6 @@
 #include "feedserver/SampleEdition.h"
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -18,23 +17,18 @@
 #include "net/FeedDocument.h"
 #include "screens/ArticleCleanup.h"
 #include "screens/ArticleFeed.h"
+#include "tests/unit/support/ReadAll.h"
 
 using namespace pregonero::feeds;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path& file) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(file, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
 std::map<fs::path, std::string> Files(const fs::path& dir) {
     std::map<fs::path, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
         if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), dir)] = ReadAll(entry.path());
+            files[fs::relative(entry.path(), dir)] = testing_support::ReadAll(entry.path());
         }
     }
     return files;

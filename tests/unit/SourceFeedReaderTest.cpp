@@ -3,28 +3,27 @@
 #include "feedserver/sources/HtmlText.h"
 #include "feedserver/sources/SourceFeedReader.h"
 #include "feedserver/sources/SourceUrl.h"
+#include "support/ReadAll.h"
+#include "support/HostileText.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 using namespace pregonero::feeds;
+using testing_support::LaughsDoctype;
+using testing_support::Repeat;
 
 namespace {
 
 const std::string kFeedUrl = "http://127.0.0.1:8080/feeds/seccion.xml";
 
 std::string Fixture(const std::string& name) {
-    std::ifstream in(std::string(PREGONERO_SOURCE_FIXTURES) + "/" + name, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return testing_support::ReadAll(std::string(PREGONERO_SOURCE_FIXTURES) + "/" + name);
 }
 
 SourceFeed Read(const std::string& bytes, const std::string& contentType = "") {
@@ -48,6 +47,17 @@ std::vector<std::string> Pictures(const SourceItem& item) {
     return out;
 }
 
+// Every fixture file but the README.
+std::vector<std::string> FixtureNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(PREGONERO_SOURCE_FIXTURES)) {
+        if (entry.is_regular_file() && entry.path().filename() != "README") {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
 bool IsWeb(const std::string& url) {
     return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;
 }
@@ -65,13 +75,8 @@ TEST(SourceFeedReaderTest, EveryFixtureReadsAndOnlyTheBrokenOnesAreIllFormed) {
     const std::set<std::string> illFormed = {"rss-content-outside.xml", "rss-stray-ampersand.xml",
                                              "rss-undeclared-entities.xml", "rss-unclosed.xml",
                                              "rss-windows-1252.xml"};
-    int fixtures = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(PREGONERO_SOURCE_FIXTURES)) {
-        std::string name = entry.path().filename().string();
-        if (!entry.is_regular_file() || name == "README") {
-            continue;
-        }
-        ++fixtures;
+    const std::vector<std::string> names = FixtureNames();
+    for (const std::string& name : names) {
         SCOPED_TRACE(name);
         SourceFeed feed = Read(Fixture(name));
         EXPECT_FALSE(feed.title.empty());
@@ -91,22 +96,15 @@ TEST(SourceFeedReaderTest, EveryFixtureReadsAndOnlyTheBrokenOnesAreIllFormed) {
             }
         }
     }
-    EXPECT_GE(fixtures, 40);
+    EXPECT_GE(names.size(), 40u);
 }
 
 TEST(SourceFeedReaderTest, FieldsComeOutAsEachFormatSaysThem) {
     SourceFeed rss = ReadFixture("rss-content-encoded.xml");
     ASSERT_EQ(rss.items.size(), 2u);
-    const SourceItem& pleno = rss.items[0];
-    EXPECT_EQ(pleno.title, "El ayuntamiento aprueba el presupuesto de 2027");
-    EXPECT_EQ(pleno.link, "https://heraldo.example.com/local/presupuesto-2027");
-    EXPECT_EQ(pleno.guid, "heraldo-10231");
-    EXPECT_EQ(pleno.author, "María Fernández");
-    EXPECT_EQ(pleno.summary, "El pleno votó las cuentas tras seis horas de debate.");
-    // content:encoded wins over the description; the script is gone.
-    EXPECT_EQ(pleno.body, "El pleno municipal aprobó anoche el presupuesto.\n"
-                          "La oposición votó en contra y anunció un recurso.");
-    EXPECT_EQ(pleno.published, 1772525700); // 09:15 +0100
+    // Its first item's title, author, summary, body and date are checked end to end.
+    EXPECT_EQ(rss.items[0].link, "https://heraldo.example.com/local/presupuesto-2027");
+    EXPECT_EQ(rss.items[0].guid, "heraldo-10231");
 
     SourceItem atom = ReadFixture("atom-xhtml.xml").items.at(0);
     EXPECT_EQ(atom.title, "Nueva línea de autobús al hospital"); // type="html", markup dropped
@@ -446,10 +444,8 @@ TEST(SourceFeedReaderTest, HostileInputStaysWithinTheLimits) {
     EXPECT_EQ(Read(Rss(many)).items.size(), 500u);
 
     // A body of several MiB comes out at most 1 MiB, cut on a character.
-    std::string huge;
-    while (huge.size() < (3u << 20)) {
-        huge += "<p>añadido ñandú</p>";
-    }
+    const std::string huge = Repeat("<p>añadido ñandú</p>", 140000);
+    ASSERT_GT(huge.size(), 3u << 20);
     std::string body = HtmlText::Body(huge, "", nullptr);
     EXPECT_LE(body.size(), 1u << 20);
     EXPECT_GT(body.size(), 1u << 19);
@@ -457,12 +453,7 @@ TEST(SourceFeedReaderTest, HostileInputStaysWithinTheLimits) {
 
     // Nested elements by the hundred thousand, formatting elements that never close, and a
     // nested list: read, text kept, nothing recursing past the bound.
-    std::string deep;
-    for (int i = 0; i < 100000; ++i) {
-        deep += "<div><b>";
-    }
-    deep += "fondo";
-    EXPECT_EQ(HtmlText::Body(deep, "", nullptr), "fondo");
+    EXPECT_EQ(HtmlText::Body(Repeat("<div><b>", 100000) + "fondo", "", nullptr), "fondo");
     std::string formatting;
     for (int i = 0; i < 20000; ++i) {
         formatting += "<p><i id=" + std::to_string(i) + ">x</p>";
@@ -470,19 +461,10 @@ TEST(SourceFeedReaderTest, HostileInputStaysWithinTheLimits) {
     EXPECT_EQ(HtmlText::Line(formatting).size(), 2 * 20000 - 1);
 
     // Exponential entities in the document type stay small.
-    std::string bomb = "<!DOCTYPE rss [<!ENTITY a \"aaaaaaaaaa\">";
-    for (char c = 'b'; c <= 'j'; ++c) {
-        bomb += std::string("<!ENTITY ") + c + " \"";
-        for (int i = 0; i < 10; ++i) {
-            bomb += std::string("&") + static_cast<char>(c - 1) + ";";
-        }
-        bomb += "\">";
-    }
-    bomb += "]>";
     SourceFeed feed;
     std::string error;
-    if (SourceFeedReader::Read(Rss("<item><title>&j;</title></item>", bomb), kFeedUrl, "", &feed,
-                               &error)) {
+    if (SourceFeedReader::Read(Rss("<item><title>&j;</title></item>", LaughsDoctype("rss")),
+                               kFeedUrl, "", &feed, &error)) {
         ASSERT_EQ(feed.items.size(), 1u);
         EXPECT_LT(feed.items[0].title.size(), 1000u);
     }
@@ -498,10 +480,8 @@ TEST(SourceFeedReaderTest, HostileInputStaysWithinTheLimits) {
 
 TEST(SourceFeedReaderTest, SeveralThreadsReadAlike) {
     std::vector<std::string> feeds;
-    for (const auto& entry : std::filesystem::directory_iterator(PREGONERO_SOURCE_FIXTURES)) {
-        if (entry.is_regular_file() && entry.path().filename() != "README") {
-            feeds.push_back(Fixture(entry.path().filename().string()));
-        }
+    for (const std::string& name : FixtureNames()) {
+        feeds.push_back(Fixture(name));
     }
     // What a feed reads as, in one line per item.
     auto summary = [](const std::string& bytes) {

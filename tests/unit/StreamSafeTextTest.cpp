@@ -1,4 +1,5 @@
 #include "platform/runtime/rendering/StreamSafeText.h"
+#include "support/HostileText.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +9,7 @@ namespace pregonero::runtime {
 namespace {
 
 std::string Marks(std::size_t count, const std::string& mark = "\xCC\x81") {
-    std::string out;
-    for (std::size_t i = 0; i < count; ++i) {
-        out += mark;
-    }
-    return out;
+    return testing_support::Repeat(mark, static_cast<int>(count));
 }
 
 TEST(StreamSafeTextTest, RunsOfMarksStopAtThirtyWhereverTheyStand) {

@@ -52,12 +52,12 @@ inline std::vector<std::uint8_t> PatternRgba(int w, int h) {
 }
 
 inline std::string EncodeJpeg(const std::vector<std::uint8_t>& pixels, int w, int h,
-                              int pixelFormat = TJPF_RGBA, int flags = 0) {
+                              int pixelFormat = TJPF_RGBA) {
     tjhandle handle = tjInitCompress();
     unsigned char* out = nullptr;
     unsigned long size = 0;
-    const int rc = tjCompress2(handle, pixels.data(), w, 0, h, pixelFormat, &out, &size, TJSAMP_444,
-                               95, flags);
+    const int rc =
+        tjCompress2(handle, pixels.data(), w, 0, h, pixelFormat, &out, &size, TJSAMP_444, 95, 0);
     std::string bytes = rc == 0 ? std::string(reinterpret_cast<char*>(out), size) : std::string();
     tjFree(out);
     tjDestroy(handle);
@@ -101,7 +101,7 @@ inline std::string EncodeWebp(const std::vector<std::uint8_t>& rgba, int w, int 
 }
 
 // Palette: the pattern's five colours; transparentIndex 5 marks see-through pixels.
-inline std::string EncodeGif(int w, int h, int screenW = 0, int screenH = 0) {
+inline std::string EncodeGif(int w, int h) {
     std::string bytes;
     auto write = [](GifFileType* gif, const GifByteType* data, int n) {
         static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(data), n);
@@ -112,7 +112,7 @@ inline std::string EncodeGif(int w, int h, int screenW = 0, int screenH = 0) {
     const GifColorType colours[8] = {{255, 0, 0},   {0, 255, 0}, {0, 0, 255}, {255, 255, 0},
                                      {255, 0, 255}, {0, 0, 0},   {0, 0, 0},   {0, 0, 0}};
     ColorMapObject* map = GifMakeMapObject(8, colours);
-    EGifPutScreenDesc(gif, screenW > 0 ? screenW : w, screenH > 0 ? screenH : h, 8, 0, map);
+    EGifPutScreenDesc(gif, w, h, 8, 0, map);
     EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr);
     std::vector<GifPixelType> line(static_cast<std::size_t>(w));
     for (int y = 0; y < h; ++y) {

@@ -1,4 +1,5 @@
 #include "platform/runtime/rendering/TextLayoutCache.h"
+#include "support/HostileText.h"
 
 #include <gtest/gtest.h>
 
@@ -25,10 +26,8 @@ TEST(TextLayoutCacheTest, HostileTextIsCutAndBrokenUpBeforePango) {
     EXPECT_GT(cut.size(), TextLayoutCache::kMaxTextBytes) << "no break points were added";
     // Two-byte characters straddling the cap: the cut backs off to a whole
     // one, and breaks never split a character.
-    std::string accents = "x";
-    for (std::size_t i = 0; i < TextLayoutCache::kMaxTextBytes; ++i) {
-        accents += "\xC3\xB1";
-    }
+    const std::string accents =
+        "x" + testing_support::Repeat("\xC3\xB1", static_cast<int>(TextLayoutCache::kMaxTextBytes));
     const std::string cutAccents = TextLayoutCache::Breakable(accents);
     EXPECT_EQ(WithoutBreaks(cutAccents), accents.substr(0, TextLayoutCache::kMaxTextBytes - 1));
     // Every break sits between two whole characters.
