@@ -13,7 +13,6 @@ namespace pregonero::feeds {
 
 namespace {
 
-constexpr const char* kServer = "{{FEED_SERVER}}";
 constexpr const char* kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n";
 constexpr const char* kFooter = "</root>\n";
 
@@ -189,7 +188,7 @@ std::vector<EditionBuilder::Row> EditionBuilder::WriteSection(const FileSink& si
             *failed = true;
             return {};
         }
-        Row row{item, kServer + ("/" + file)};
+        Row row{item, server_ + "/" + file};
         feed += HeadlineElement(*item, row.link, clock_);
         rows.push_back(std::move(row));
     }

@@ -13,14 +13,16 @@ namespace pregonero::feeds {
 // Turns the items of the newspapers' feeds into an edition in the reader's
 // own feed format: the front page, every catalogue section (empty ones as
 // empty feeds), an article feed per item and a gallery feed per picture
-// story. Links use the {{FEED_SERVER}} token that FeedServer replaces.
+// story. Links start with `server`: by default the {{FEED_SERVER}} token
+// that FeedServer replaces, else the address the edition will be served at.
 // Knows nothing of fetching or serving.
 class EditionBuilder {
 public:
     static constexpr std::size_t kFrontPageItems = 30;
     static constexpr std::size_t kDescriptionChars = 300;
 
-    explicit EditionBuilder(const EditionClock& clock) : clock_(clock) {}
+    explicit EditionBuilder(const EditionClock& clock, std::string server = "{{FEED_SERVER}}")
+        : clock_(clock), server_(std::move(server)) {}
 
     // The items of one source that fills `section` (SectionTable's index).
     void Add(int section, const std::vector<SourceItem>& items);
@@ -52,6 +54,7 @@ private:
     std::vector<Row> WriteSection(const FileSink& sink, int section, bool* failed) const;
 
     const EditionClock& clock_;
+    std::string server_;
     std::vector<std::pair<int, const std::vector<SourceItem>*>> sources_;
 };
 

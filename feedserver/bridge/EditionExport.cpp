@@ -22,12 +22,6 @@ namespace {
 
 constexpr const char* kToken = "{{FEED_SERVER}}";
 
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-}
-
 std::string Describe(const SourceRecord& record, bool fetched) {
     std::string line = record.name.empty() ? record.url : record.name + " (" + record.url + ")";
     if (!fetched) {
@@ -190,10 +184,13 @@ void EditionExport::FetchSources(std::vector<SourceRecord>& records, std::int64_
 
 bool EditionExport::Write(const ExportSettings& settings, std::vector<SourceRecord>& records,
                           const fs::path& dir, ExportProgress& progress, std::string* error) {
-    if (settings.edition.pictures && !KeepPictures(records, dir, progress, error)) {
+    // Links are written under the base URL at once, so no feed is written twice.
+    const std::string server =
+        settings.edition.baseUrl.empty() ? std::string(kToken) : settings.edition.baseUrl;
+    if (settings.edition.pictures && !KeepPictures(records, dir, server, progress, error)) {
         return false;
     }
-    EditionBuilder builder(clock_);
+    EditionBuilder builder(clock_, server);
     for (const auto& record : records) {
         builder.Add(record.section, record.items);
     }
@@ -203,11 +200,12 @@ bool EditionExport::Write(const ExportSettings& settings, std::vector<SourceReco
         }
         return false;
     }
-    return Seal(dir, settings.edition.baseUrl, error) && !interrupted_;
+    return Seal(dir, error) && !interrupted_;
 }
 
 bool EditionExport::KeepPictures(std::vector<SourceRecord>& records, const fs::path& dir,
-                                 ExportProgress& progress, std::string* error) {
+                                 const std::string& server, ExportProgress& progress,
+                                 std::string* error) {
     // A gallery shows every picture of its story; any other row only the first.
     std::vector<std::string> urls;
     for (const auto& record : records) {
@@ -247,7 +245,7 @@ bool EditionExport::KeepPictures(std::vector<SourceRecord>& records, const fs::p
             for (auto& picture : item.pictures) {
                 const std::string path = pictures_->PathOf(picture.url);
                 if (!path.empty()) {
-                    kept.push_back({std::string(kToken) + "/" + path, std::move(picture.caption)});
+                    kept.push_back({server + "/" + path, std::move(picture.caption)});
                 }
             }
             item.pictures = std::move(kept);
@@ -256,7 +254,7 @@ bool EditionExport::KeepPictures(std::vector<SourceRecord>& records, const fs::p
     return true;
 }
 
-bool EditionExport::Seal(const fs::path& dir, const std::string& baseUrl, std::string* error) {
+bool EditionExport::Seal(const fs::path& dir, std::string* error) {
     std::vector<std::pair<std::string, std::uintmax_t>> files;
     const std::string prefix = dir.generic_string() + "/";
     std::error_code ec;
@@ -268,17 +266,6 @@ bool EditionExport::Seal(const fs::path& dir, const std::string& baseUrl, std::s
         const fs::path& path = it->path();
         // The iterator's paths start with dir's own; no lookup of links needed.
         const std::string relative = path.generic_string().substr(prefix.size());
-        if (path.extension() == ".xml" && !baseUrl.empty()) {
-            std::ifstream in(path, std::ios::binary);
-            std::string text((std::istreambuf_iterator<char>(in)), {});
-            ReplaceAll(text, kToken, baseUrl);
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            out << text;
-            if (!out.flush()) {
-                *error = "cannot write " + path.string();
-                return false;
-            }
-        }
         const std::uintmax_t size = fs::file_size(path, ec);
         if (relative.starts_with("notas/")) {
             ++summary_.articles;

@@ -67,8 +67,8 @@ private:
     bool Write(const ExportSettings& settings, std::vector<SourceRecord>& records,
                const std::filesystem::path& dir, ExportProgress& progress, std::string* error);
     bool KeepPictures(std::vector<SourceRecord>& records, const std::filesystem::path& dir,
-                      ExportProgress& progress, std::string* error);
-    bool Seal(const std::filesystem::path& dir, const std::string& baseUrl, std::string* error);
+                      const std::string& server, ExportProgress& progress, std::string* error);
+    bool Seal(const std::filesystem::path& dir, std::string* error);
 
     SourceParser parser_;
     EditionClock clock_;
