@@ -4,6 +4,7 @@
 #include "feedserver/sources/FeedEncoding.h"
 #include "feedserver/sources/HtmlText.h"
 #include "feedserver/sources/ItemPictures.h"
+#include "feedserver/sources/QuietXml.h"
 #include "feedserver/sources/SourceUrl.h"
 #include "feedserver/sources/TextWriter.h"
 #include "feedserver/sources/XmlRepair.h"
@@ -15,7 +16,6 @@
 
 #include <climits>
 #include <cstring>
-#include <mutex>
 
 namespace pregonero::feeds {
 
@@ -164,7 +164,11 @@ std::string Markup(const xmlNode* node) {
             break;
         }
         if (child->type == XML_ELEMENT_NODE) {
-            xmlNodeDump(buffer.get(), node->doc, child, 0, 0);
+            // Bytes it cannot write become character references; it fails
+            // only for want of memory, and then the plain text must do.
+            if (xmlNodeDump(buffer.get(), node->doc, child, 0, 0) < 0) {
+                return Text(node);
+            }
         } else if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
             // Text nodes hold decoded text; written out, it must stay text.
             xmlChar* escaped = xmlEncodeSpecialChars(node->doc, child->content);
@@ -534,9 +538,9 @@ void ReadRssItems(const xmlNode* parent, const std::string& base, SourceFeed* fe
 
 bool XmlFeedReader::Read(std::string_view bytes, const std::string& feedUrl,
                          std::string_view contentType, SourceFeed* feed, std::string* error) {
-    // libxml2 sets up its globals on first use, which must not race.
-    static std::once_flag initialised;
-    std::call_once(initialised, xmlInitParser);
+    // Everything below, parsing and writing markup back alike, may make
+    // libxml2 complain about the feed's bytes; none of it is ours to print.
+    QuietXml quiet;
     FeedEncoding::Result encoding = FeedEncoding::Decide(bytes, contentType);
     Context context(xmlNewParserCtxt());
     if (!context) {

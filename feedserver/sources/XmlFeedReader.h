@@ -12,6 +12,7 @@ namespace pregonero::feeds {
 // limits on. A document that is not well-formed is mended (XmlRepair) and
 // read again by the recovering parser, and the feed is marked ill-formed.
 // Elements are matched by namespace, whatever prefix the feed gives them.
+// libxml2's own complaints about the feed are dropped, never printed.
 class XmlFeedReader {
 public:
     static constexpr std::size_t kMaxItems = 500;

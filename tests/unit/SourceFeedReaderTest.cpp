@@ -226,6 +226,26 @@ TEST(SourceFeedReaderTest, LenientOnBrokenXmlAndWrongEncodings) {
     EXPECT_FALSE(latin.illFormed);
 }
 
+// libxml2 prints on its own unless told not to: neither bytes that are not
+// UTF-8, left in an xhtml attribute by the recovering parse (a server's
+// charset the parser is not given), nor a declared encoding the bytes break
+// may put its complaints on the terminal.
+TEST(SourceFeedReaderTest, HostileEncodingsLeaveStderrAlone) {
+    const std::string atom =
+        "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Diario</title><entry>"
+        "<id>urn:nota:1</id><title>Nota</title><content type=\"xhtml\">"
+        "<div xmlns=\"http://www.w3.org/1999/xhtml\"><p title=\"\xA1"
+        "Caf\xE9 fr\xED"
+        "o!\">"
+        "Texto de la nota.</p></div></content></entry></feed>";
+    testing::internal::CaptureStderr();
+    SourceFeed served = Read(atom, "application/atom+xml; charset=koi8-r");
+    SourceFeed declared = Read("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>" + atom);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(served.items.at(0).body, "Texto de la nota.");
+    EXPECT_EQ(declared.items.at(0).title, "Nota");
+}
+
 TEST(SourceFeedReaderTest, NothingReadableIsAOneLineFailure) {
     for (const std::string& bytes :
          {std::string(), std::string("   \n"), std::string("<html><body>Hola</body></html>"),
