@@ -7,6 +7,7 @@
 #include <libxml/tree.h>
 
 #include "feedserver/bridge/SectionTable.h"
+#include "feedserver/sources/QuietXml.h"
 #include "platform/runtime/loop/UniqueHandle.h"
 #include "platform/runtime/network/UrlCheck.h"
 
@@ -103,6 +104,9 @@ bool OpmlReader::Read(const std::string& bytes) {
     error_.clear();
     // No entity substitution, no DTD, no network: a list of feeds needs none.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    // A list declaring an encoding its bytes break would make libxml2 print
+    // beside our own one-line message.
+    QuietXml quiet;
     Document doc(
         xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, options));
     if (!doc) {

@@ -176,6 +176,10 @@ TEST(SourcesEditionTest, BadListsEndBothProgramsWithOneLineNamingTheCulprit) {
         {"<opml><body><outline text=\"Mundo\"/></body></opml>", "no outline with an xmlUrl"},
         {"<opml><body><outline text=\"Mundo\" xmlUrl=\"ftp://a.example.com/m.xml\"/></body></opml>",
          "\"ftp://a.example.com/m.xml\" is not an http or https URL"},
+        // Bytes its declared encoding refuses: libxml2 must not add lines of its own.
+        {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><opml><body>"
+         "<outline text=\"Mundo \xE9 \xE9\" xmlUrl=\"http://a.example.com/m.xml\"/></body></opml>",
+         "not an OPML file"},
     };
     const std::string list = (fx.Root() / "lista.opml").string();
     for (const auto& [bytes, culprit] : lists) {
@@ -192,6 +196,7 @@ TEST(SourcesEditionTest, BadListsEndBothProgramsWithOneLineNamingTheCulprit) {
             EXPECT_NE(err.find(culprit), std::string::npos) << err;
             EXPECT_NE(err.find(list), std::string::npos) << err;
             EXPECT_LE(std::count(err.begin(), err.end(), '\n'), 3) << err;
+            EXPECT_EQ(err.find(" error : "), std::string::npos) << "libxml2's own: " << err;
         }
         EXPECT_TRUE(feeds.Out().empty());
     }
