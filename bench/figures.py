@@ -377,9 +377,12 @@ def export_edition():
     tool = os.path.join(BUILD, "feedserver", "pregonero-feeds")
     out, state = os.path.join(FIX, "export-out"), os.path.join(FIX, "export-state")
 
-    def ours():
+    def ours(first):
         # A fresh state each time: every feed and picture is fetched, as curl does.
+        # The first export has no edition in place; an hourly one has the last.
         shutil.rmtree(state, ignore_errors=True)
+        if first:
+            shutil.rmtree(out, ignore_errors=True)
         done = subprocess.run([tool, "--sources", opml, "--export", out, "--state", state, "--pictures"],
                               capture_output=True, text=True)
         if done.returncode != 0 or " 1000 pictures (0 left out)" not in done.stdout:
@@ -397,10 +400,13 @@ def export_edition():
         subprocess.run(["curl", "-sf", "--no-progress-meter", "--parallel", "--parallel-max", "6", "-K", config],
                        check=True)
 
-    took, fetch = timed(ours), timed(anchor)
-    row("export 20 sources x 50 items + pictures (ms)", "%.0f" % took, "%.0f" % fetch, "%.2f" % (took / fetch),
-        "<= 1.2 x curl --parallel", took <= 1.2 * fetch,
-        "pregonero-feeds --sources export/diarios.opml --export DIR --pictures (fresh state)")
+    first, fetch, hourly = timed(lambda: ours(True)), timed(anchor), timed(lambda: ours(False))
+    row("export 20 sources x 50 items + pictures, hourly (ms)", "%.0f" % hourly, "%.0f" % fetch,
+        "%.2f" % (hourly / fetch), "<= 1.2 x curl --parallel", hourly <= 1.2 * fetch,
+        "pregonero-feeds --sources export/diarios.opml --export DIR --pictures (fresh state, last edition in DIR)")
+    row("export 20 sources x 50 items + pictures, first (ms)", "%.0f" % first, "%.0f" % fetch,
+        "%.2f" % (first / fetch), "<= 1.2 x curl --parallel", first <= 1.2 * fetch,
+        "the same with no edition in DIR: every file created")
 
 
 def requests_per_second(base, prefix, paths, accept):

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "feedserver/bridge/EditionBuilder.h"
+#include "feedserver/bridge/EditionFiles.h"
 #include "feedserver/bridge/EditionFolder.h"
 #include "feedserver/bridge/OpmlReader.h"
 #include "feedserver/bridge/PictureStore.h"
@@ -123,7 +124,8 @@ EditionExport::Failure EditionExport::Run(const ExportSettings& settings, Export
     const EditionFolder folder(dir);
     if (!folder.Replace(
             [&](const fs::path& fresh, std::string* why) {
-                return Write(settings, records, fresh, progress, why);
+                EditionFiles files(fresh, dir, kManifest);
+                return Write(settings, records, files, progress, why);
             },
             error)) {
         progress.Clear();
@@ -183,27 +185,31 @@ void EditionExport::FetchSources(std::vector<SourceRecord>& records, std::int64_
 }
 
 bool EditionExport::Write(const ExportSettings& settings, std::vector<SourceRecord>& records,
-                          const fs::path& dir, ExportProgress& progress, std::string* error) {
+                          EditionFiles& files, ExportProgress& progress, std::string* error) {
     // Links are written under the base URL at once, so no feed is written twice.
     const std::string server =
         settings.edition.baseUrl.empty() ? std::string(kToken) : settings.edition.baseUrl;
-    if (settings.edition.pictures && !KeepPictures(records, dir, server, progress, error)) {
+    if (settings.edition.pictures && !KeepPictures(records, files, server, progress, error)) {
         return false;
     }
     EditionBuilder builder(clock_, server);
     for (const auto& record : records) {
         builder.Add(record.section, record.items);
     }
-    if (interrupted_ || !builder.Write(dir, error) || interrupted_) {
+    const bool written =
+        !interrupted_ && builder.Write([&](const std::string& path, const std::string& bytes) {
+            return !interrupted_ && files.Save(path, bytes, error);
+        });
+    if (!written || interrupted_) {
         if (error->empty()) {
             *error = "interrupted";
         }
         return false;
     }
-    return Seal(dir, error) && !interrupted_;
+    return Seal(files.Dir(), error) && !interrupted_;
 }
 
-bool EditionExport::KeepPictures(std::vector<SourceRecord>& records, const fs::path& dir,
+bool EditionExport::KeepPictures(std::vector<SourceRecord>& records, EditionFiles& files,
                                  const std::string& server, ExportProgress& progress,
                                  std::string* error) {
     // A gallery shows every picture of its story; any other row only the first.
@@ -219,7 +225,7 @@ bool EditionExport::KeepPictures(std::vector<SourceRecord>& records, const fs::p
     progress.Stage("pictures", urls.size());
     std::size_t repeats = urls.size();
     if (!pictures_->Keep(
-            urls, dir, [&progress] { progress.Step(); }, error)) {
+            urls, files, [&progress] { progress.Step(); }, error)) {
         return false;
     }
     repeats -= pictures_->Kept() + pictures_->LeftOut();

@@ -17,6 +17,7 @@
 
 namespace pregonero::feeds {
 
+class EditionFiles;
 class PictureStore;
 class SourceFetcher;
 
@@ -65,8 +66,8 @@ private:
     void FetchSources(std::vector<SourceRecord>& records, std::int64_t now, double refreshMinutes,
                       ExportProgress& progress);
     bool Write(const ExportSettings& settings, std::vector<SourceRecord>& records,
-               const std::filesystem::path& dir, ExportProgress& progress, std::string* error);
-    bool KeepPictures(std::vector<SourceRecord>& records, const std::filesystem::path& dir,
+               EditionFiles& files, ExportProgress& progress, std::string* error);
+    bool KeepPictures(std::vector<SourceRecord>& records, EditionFiles& files,
                       const std::string& server, ExportProgress& progress, std::string* error);
     bool Seal(const std::filesystem::path& dir, std::string* error);
 

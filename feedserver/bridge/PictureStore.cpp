@@ -6,7 +6,6 @@
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <fstream>
 #include <unordered_set>
 
 #include "platform/runtime/pictures/DecodeService.h"
@@ -50,13 +49,6 @@ const char* ExtensionOf(const std::string& bytes) {
     return ".gif";
 }
 
-bool WriteFile(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
-}
-
 } // namespace
 
 PictureStore::PictureStore(const std::string& userAgent)
@@ -71,7 +63,7 @@ std::string PictureStore::Refusal(const std::string& bytes) {
     return outcome.ok ? std::string() : outcome.error;
 }
 
-bool PictureStore::Keep(const std::vector<std::string>& urls, const std::filesystem::path& dir,
+bool PictureStore::Keep(const std::vector<std::string>& urls, EditionFiles& files,
                         const std::function<void()>& step, std::string* error) {
     std::vector<FetchRequest> requests;
     std::unordered_set<std::string> asked;
@@ -80,9 +72,6 @@ bool PictureStore::Keep(const std::vector<std::string>& urls, const std::filesys
             requests.push_back({url, "", ""});
         }
     }
-    std::error_code ec;
-    std::filesystem::create_directories(dir / "pictures", ec);
-
     // Checking and writing happen on workers while the transfers go on; a
     // short queue holds the fetch back when they fall behind, so memory holds
     // a few pictures, not the edition's.
@@ -103,16 +92,23 @@ bool PictureStore::Keep(const std::vector<std::string>& urls, const std::filesys
             changed.notify_all();
             lock.unlock();
             const std::string& url = requests[index].url;
-            const bool shown = Refusal(body).empty();
-            const std::string path = shown ? "pictures/" + NameOf(url) + ExtensionOf(body) : "";
-            const bool written = shown && WriteFile(dir / path, body);
+            const std::string path = "pictures/" + NameOf(url) + ExtensionOf(body);
+            // The edition in place holds only pictures that passed the check,
+            // so the same bytes need not be decoded again.
+            bool shown = files.Link(path, body);
+            bool written = shown;
+            std::string why;
+            if (!shown) {
+                shown = Refusal(body).empty();
+                written = shown && files.Write(path, body, &why);
+            }
             lock.lock();
             if (written) {
                 kept_.emplace(url, path);
             } else if (!shown) {
                 ++leftOut_;
             } else if (failure.empty()) {
-                failure = "cannot write " + (dir / path).string();
+                failure = why;
                 Interrupt();
             }
         }

@@ -7,24 +7,26 @@
 #include <unordered_map>
 #include <vector>
 
+#include "feedserver/bridge/EditionFiles.h"
 #include "feedserver/bridge/SourceFetcher.h"
 
 namespace pregonero::feeds {
 
 // Keeps the pictures an edition links, for an edition that travels without
-// the newspapers: each URL fetched once, and written under
-// dir/pictures/<hash of the URL>.<jpg|png|webp|gif> only when the reader
-// itself would show it (a 200 answer within the reader's size limit that
-// its decoders read in full). Any other picture is left out.
+// the newspapers: each URL fetched once, and put at
+// pictures/<hash of the URL>.<jpg|png|webp|gif> only when the reader itself
+// would show it (a 200 answer within the reader's size limit that its
+// decoders read in full, or the same bytes as the copy in the edition in
+// place, which passed that check). Any other picture is left out.
 class PictureStore {
 public:
     explicit PictureStore(const std::string& userAgent);
 
-    // Fetches every URL (repeats fetched once) and writes the pictures kept
-    // under dir/pictures; `step` hears each URL as it arrives. False with a
+    // Fetches every URL (repeats fetched once) and puts the pictures kept
+    // into `files`; `step` hears each URL as it arrives. False with a
     // reason only when a picture cannot be written; a picture that cannot be
     // fetched or read is merely left out.
-    bool Keep(const std::vector<std::string>& urls, const std::filesystem::path& dir,
+    bool Keep(const std::vector<std::string>& urls, EditionFiles& files,
               const std::function<void()>& step, std::string* error);
     void Interrupt() { fetcher_.Interrupt(); }
 

@@ -9,7 +9,11 @@
 #include <sstream>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include <sys/stat.h>
+#include <time.h>
 
 #include <gtest/gtest.h>
 
@@ -222,6 +226,75 @@ TEST(EditionExportTest, WritesTheEditionWithItsPicturesUnderABaseUrlAndKeepsItTh
     }
 }
 
+// An hourly export repeats most of the last: a file whose bytes are the same
+// is the same file (its inode, its time, so web servers answer 304), one that
+// changed is a new file, and the edition in place is never written through.
+TEST(EditionExportTest, AnUnchangedFileStaysTheSameFileAndAChangedOneIsNew) {
+    FeedFixture fx("export-again");
+    fx.WritePicture("src/a.jpg", PictureMaker::Format::Jpeg, 1);
+    fx.WritePicture("src/b.png", PictureMaker::Format::Png, 2);
+    fx.WriteFeed("src/dos.xml",
+                 R"(<?xml version="1.0"?><rss version="2.0"><channel><title>Dos</title>
+<item><title>La obra del puente</title><guid>a</guid><enclosure url="a.jpg" type="image/jpeg"/></item>
+<item><title>El nuevo parque</title><guid>b</guid><enclosure url="b.png" type="image/png"/></item>
+</channel></rss>)");
+    const std::string list = (fx.Root() / "lista.opml").string();
+    std::ofstream(list) << "<opml><body><outline text=\"Mundo\" xmlUrl=\"" << fx.Url()
+                        << "/src/dos.xml\"/></body></opml>";
+    const fs::path dir = fx.Root() / "edicion";
+    const auto files = [&] {
+        std::map<std::string, std::pair<ino_t, std::string>> found;
+        for (const auto& [path, size] : Tree(dir)) {
+            struct stat info {};
+            EXPECT_EQ(::stat((dir / path).c_str(), &info), 0) << path;
+            found[path] = {info.st_ino, Read(dir / path)};
+        }
+        return found;
+    };
+    ASSERT_EQ(Export(fx, list, {"--pictures"}).exitCode, 0);
+    const auto first = files();
+    ASSERT_EQ(first.size(), 20u + 2u + 2u); // the catalogue, the articles, the pictures
+    std::string pictureA, pictureB;
+    for (const auto& [path, file] : first) {
+        if (path.ends_with(".jpg")) {
+            pictureA = path;
+        } else if (path.ends_with(".png")) {
+            pictureB = path;
+        }
+    }
+    ASSERT_FALSE(pictureA.empty());
+    ASSERT_FALSE(pictureB.empty());
+    // A reader still holding the old picture (here: a link of its own).
+    const fs::path held = fx.Root() / "sostenida.jpg";
+    fs::create_hard_link(dir / pictureA, held);
+
+    fx.WritePicture("src/a.jpg", PictureMaker::Format::Jpeg, 3);
+    ExportRun again = Export(fx, list, {"--pictures"});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_NE(again.out.find(" 2 pictures (0 left out)"), std::string::npos) << again.out;
+    EXPECT_TRUE(Whole(dir));
+    const auto second = files();
+    ASSERT_EQ(second.size(), first.size());
+    for (const auto& [path, file] : second) {
+        ASSERT_TRUE(first.count(path)) << path;
+        if (path == pictureA) {
+            EXPECT_NE(file.first, first.at(path).first) << "a changed picture written through";
+            EXPECT_EQ(file.second, Read(fx.Root() / "feeds" / "src" / "a.jpg"));
+        } else {
+            EXPECT_EQ(file, first.at(path)) << path << " is not the same file";
+        }
+    }
+    EXPECT_EQ(Read(held), first.at(pictureA).second) << "the old picture changed under a reader";
+
+    // A folder without its manifest is not a whole edition: nothing is taken from it.
+    fs::remove(dir / "manifest.txt");
+    ASSERT_EQ(Export(fx, list, {"--pictures"}).exitCode, 0);
+    for (const auto& [path, file] : files()) {
+        EXPECT_NE(file.first, second.at(path).first) << path << " taken from a folder not whole";
+        EXPECT_EQ(file.second, second.at(path).second) << path;
+    }
+}
+
 // Killed anywhere, by SIGTERM or SIGKILL, an export leaves the folder as the
 // previous whole edition or the new whole one, never half of either; the
 // next export clears what a killed one left beside it; two at once take turns.
@@ -245,15 +318,21 @@ TEST(EditionExportTest, KilledAtRandomPointsOrRacedItNeverLeavesAPartialEdition)
     const fs::path temporary = fx.Root() / "edicion.new";
 
     std::mt19937 random(std::random_device{}());
-    // Files written since `since`, wherever the export puts them: the kill
-    // points follow its own progress, from before it writes to after the rename.
-    const auto written = [&](fs::file_time_type since) {
+    // Files written or linked since `since`, wherever the export puts them:
+    // the kill points follow its own progress, from before it writes to after
+    // the rename. A linked file keeps its modification time; its change time moves.
+    const auto written = [&](const timespec& since) {
         std::size_t count = 0;
         for (const fs::path& root : {dir, temporary}) {
             std::error_code ec;
             for (auto it = fs::recursive_directory_iterator(root, ec);
                  !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-                count += it->last_write_time(ec) >= since ? 1 : 0;
+                struct stat info {};
+                if (::lstat(it->path().c_str(), &info) == 0 &&
+                    std::tie(info.st_ctim.tv_sec, info.st_ctim.tv_nsec) >=
+                        std::tie(since.tv_sec, since.tv_nsec)) {
+                    ++count;
+                }
             }
         }
         return count;
@@ -263,7 +342,8 @@ TEST(EditionExportTest, KilledAtRandomPointsOrRacedItNeverLeavesAPartialEdition)
         const int signal = round % 2 == 0 ? SIGTERM : SIGKILL;
         const bool leftover = fs::exists(temporary); // by a SIGKILL before
         const std::size_t files = std::uniform_int_distribution<std::size_t>(0, 150)(random);
-        const auto since = fs::file_time_type::clock::now();
+        timespec since{};
+        ::clock_gettime(CLOCK_REALTIME, &since);
         {
             Process process({PREGONERO_FEEDS_BINARY, "--sources", list, "--export", dir.string(),
                              "--state", (fx.Root() / "state").string(), "--pictures"});

@@ -3,6 +3,7 @@
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include <jpeglib.h>
@@ -165,7 +166,12 @@ int JpegDecoder::CountScans(std::string_view bytes) {
     std::size_t at = 2; // after the start-of-image marker
     while (at + 1 < bytes.size()) {
         if (Byte(bytes, at) != 0xFF) {
-            ++at; // entropy-coded data
+            // Entropy-coded data, up to the next 0xFF.
+            const void* next = std::memchr(bytes.data() + at, 0xFF, bytes.size() - at);
+            if (next == nullptr) {
+                break;
+            }
+            at = static_cast<std::size_t>(static_cast<const char*>(next) - bytes.data());
             continue;
         }
         const unsigned marker = Byte(bytes, at + 1);
