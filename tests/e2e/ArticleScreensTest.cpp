@@ -7,6 +7,7 @@
 
 #include "tests/e2e/support/FeedFixture.h"
 #include "tests/e2e/support/ProgramRun.h"
+#include "tests/unit/support/HostileText.h"
 
 namespace pregonero::e2e {
 namespace {
@@ -146,12 +147,9 @@ TEST(ArticleScreensTest, HeadlinesTakeTwoLinesAndEveryArticleShowsWhole) {
     const std::pair<const char*, int> shortLines[] = {
         {"Sí.\n", 150}, {"\n", 400}, {"Ya<br/>\n", 90}};
     for (const auto& [line, times] : shortLines) {
-        std::string body;
-        for (int i = 0; i < times; ++i) {
-            body += line;
-        }
         links.push_back("cortas/" + std::to_string(links.size()) + ".xml");
-        fx.WriteFeed(links.back(), "<root><article Title=\"Renglones cortos\"><![CDATA[" + body +
+        fx.WriteFeed(links.back(), "<root><article Title=\"Renglones cortos\"><![CDATA[" +
+                                       testing_support::Repeat(line, times) +
                                        "Fin de la nota.]]></article></root>");
     }
     std::string section = "<root>";
