@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <functional>
 #include <future>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,12 +17,15 @@
 #include "feedserver/faults/GzipBomb.h"
 #include "feedserver/faults/HostilePictures.h"
 #include "tests/e2e/support/FaultCells.h"
+#include "tests/unit/support/HostileText.h"
+#include "tests/unit/support/ReadAll.h"
 
 namespace pregonero::e2e {
 namespace {
 
 using feeds::FaultRule;
 using feeds::HostilePictures;
+using testing_support::Repeat;
 
 struct Fault {
     const char* name;
@@ -40,14 +43,6 @@ void PrintTo(const Fault& fault, std::ostream* out) {
 
 FaultRule Body(std::string body) {
     return {.bodyOverride = std::move(body)};
-}
-
-std::string Repeat(const std::string& piece, int times) {
-    std::string out;
-    while (times-- > 0) {
-        out += piece;
-    }
-    return out;
 }
 
 auto Rule(FaultRule rule) {
@@ -85,11 +80,6 @@ std::vector<Fault> Faults() {
         manyHeaders.extraHeaders.emplace_back("X-Relleno-" + std::to_string(i), "1");
     }
     const std::string big(1 << 20, 'A');
-    std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY l0 \"jaja\">";
-    for (int i = 1; i < 10; ++i) {
-        laughs += "<!ENTITY l" + std::to_string(i) + " \"" +
-                  Repeat("&l" + std::to_string(i - 1) + ";", 10) + "\">";
-    }
     const std::string jpeg = HostilePictures::PlainJpeg(256);
     // A letter under 65,535 acute accents, as title and as body.
     const std::string marks = "b" + Repeat("\xCC\x81", 65535);
@@ -134,7 +124,8 @@ std::vector<Fault> Faults() {
          Serve("<root><article Title=\"t\"" + manyAttributes + "/></root>")},
         {"GzipCacheFile", Feed, Error, Rule(Body(feeds::GzipBomb::Make(1 << 20)))},
         {"BillionLaughs", Feed, Any,
-         Rule(Body(laughs + "]><root><article Title=\"&l9;\">&l9;</article></root>"))},
+         Rule(Body(testing_support::LaughsDoctype("root") +
+                   "<root><article Title=\"&j;\">&j;</article></root>"))},
         {"ExternalEntity", Feed, Any,
          Rule(Body("<?xml version=\"1.0\"?><!DOCTYPE root [<!ENTITY x SYSTEM "
                    "\"file:///etc/passwd\">]><root><article Title=\"&x;\">&x;</article></root>"))},
@@ -326,8 +317,7 @@ TEST(FaultHomeTest, LinksBelowTheHomeAreNotWrittenThrough) {
         EXPECT_EQ(section.Label("LabelCargando"), "Error") << section;
         EXPECT_TRUE(section.List().is_null());
         EXPECT_EQ(run.dumps[2].Menu(), "shown");
-        std::ifstream in(elsewhere / "deportes.xml");
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "<root>ajeno</root>");
+        EXPECT_EQ(testing_support::ReadAll(elsewhere / "deportes.xml"), "<root>ajeno</root>");
         EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1);
         EXPECT_TRUE(fs::is_symlink(link));
         fs::remove(link); // the check below would follow it out of the home

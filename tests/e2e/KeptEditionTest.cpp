@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -24,16 +23,14 @@
 #include "tests/e2e/support/Process.h"
 #include "tests/e2e/support/ProgramRun.h"
 #include "tests/e2e/support/WaitUntil.h"
+#include "tests/unit/support/ReadAll.h"
 
 namespace pregonero::e2e {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing_support::ReadAll;
 
 // Which of our fixtures stands for each address of the example list: every
 // kind of feed the list's newspapers could publish, with their pictures.
@@ -54,7 +51,7 @@ const std::map<std::string, std::string> kExampleSources = {
 void ExportExample(FeedFixture& fx, const fs::path& dir, const std::string& baseUrl) {
     const std::regex host(R"(https://([a-z0-9.-]+\.example\.(?:com|org|net))/)");
     const std::string local = fx.Url() + "/$1/";
-    const std::string list = std::regex_replace(Read(PREGONERO_EXAMPLE_OPML), host, local);
+    const std::string list = std::regex_replace(ReadAll(PREGONERO_EXAMPLE_OPML), host, local);
     const std::regex source("xmlUrl=\"" + fx.Url() + "/([^\"]+)\"");
     int sources = 0;
     for (std::sregex_iterator it(list.begin(), list.end(), source), end; it != end; ++it) {
@@ -62,7 +59,7 @@ void ExportExample(FeedFixture& fx, const fs::path& dir, const std::string& base
         ++sources;
         ASSERT_TRUE(kExampleSources.contains(path)) << "no fixture for " << path;
         const std::string feed = std::regex_replace(
-            Read(fs::path(PREGONERO_SOURCE_FIXTURES) / kExampleSources.at(path)), host, local);
+            ReadAll(fs::path(PREGONERO_SOURCE_FIXTURES) / kExampleSources.at(path)), host, local);
         fx.WriteFeed(path, feed);
         // Relative pictures (img/...) resolve beside the feed.
         fs::copy(fs::path(PREGONERO_SOURCE_FIXTURES) / "img",

@@ -16,6 +16,7 @@
 #include "tests/e2e/support/Process.h"
 #include "tests/e2e/support/ProgramRun.h"
 #include "tests/e2e/support/WaitUntil.h"
+#include "tests/unit/support/ReadAll.h"
 
 namespace pregonero::e2e {
 namespace {
@@ -310,8 +311,7 @@ TEST_F(TerminalTest, WithoutColoursTheFocusedRowShowsInReverseVideo) {
 TEST_F(TerminalTest, TerminalThatCannotMoveItsCursorIsRefusedInOneLine) {
     Launch(80, 20, "", "dumb");
     EXPECT_EQ(ExitCode(), 2);
-    std::ifstream in(fx_.Root() / "err");
-    const std::string err((std::istreambuf_iterator<char>(in)), {});
+    const std::string err = testing_support::ReadAll(fx_.Root() / "err");
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_NE(err.find("TERM=dumb"), std::string::npos) << err;
 }

@@ -18,6 +18,7 @@
 #include "tests/e2e/support/Process.h"
 #include "tests/e2e/support/Snapshot.h"
 #include "tests/e2e/support/WaitUntil.h"
+#include "tests/unit/support/ReadAll.h"
 
 // Last: Xlib's macros (None, Bool, Status) would trip the headers above.
 #include <X11/Xlib.h>
@@ -61,8 +62,7 @@ Window FindWindow(Display* display, const std::string& title) {
 
 // The PNG at `path` as RGB bytes, with its width (0 when unreadable).
 std::vector<unsigned char> ReadPng(const std::string& path, unsigned& width) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::string bytes = testing_support::ReadAll(path);
     std::unique_ptr<spng_ctx, void (*)(spng_ctx*)> ctx(spng_ctx_new(0), spng_ctx_free);
     spng_ihdr ihdr{};
     std::size_t size = 0;
@@ -243,9 +243,9 @@ protected:
         return reader;
     }
     // Window pixels other than the frame at `factor` from (x0, y0).
-    long Differences(int factor, int x0 = 0, int y0 = 0) {
-        return e2e::Differences(frame_, width_, display_.get(), window_, x0, y0, 480 * factor,
-                                800 * factor);
+    long Differences(double factor, int x0 = 0, int y0 = 0) {
+        return e2e::Differences(frame_, width_, display_.get(), window_, x0, y0, int(480 * factor),
+                                int(800 * factor));
     }
 
     static constexpr const char* kTitle = "Pregonero raviv";
@@ -317,12 +317,7 @@ TEST_F(WindowTest, ResizedWindowScalesTheScreenAndPointerAndDesktopKeysFollow) {
     EXPECT_EQ(differing, 0) << "pixels not the screen at twice its size, centred";
     // Smaller than the screen: shrunk smoothly to half, centred across.
     resize(300, 400);
-    WaitUntil(
-        [&] {
-            return (differing = e2e::Differences(frame_, width_, display_.get(), window_, 30, 0,
-                                                 240, 400)) == 0;
-        },
-        10);
+    WaitUntil([&] { return (differing = Differences(0.5, 30, 0)) == 0; }, 10);
     EXPECT_EQ(differing, 0) << "pixels not the screen shrunk to half, centred";
 
     // Each probe is a dump of its own, taken once the reader is idle (the

@@ -1,5 +1,6 @@
 #include "platform/ui/CustomList.h"
 
+#include "rows/ElementBackground.h"
 #include "platform/runtime/rendering/CairoPainter.h"
 #include "platform/runtime/rendering/Framebuffer.h"
 #include "platform/runtime/rendering/TextLayoutCache.h"
@@ -188,4 +189,18 @@ TEST(CustomListTest, PaintsOnlyTheRowsInViewClippedToTheirRowsWithTheFocusHighli
     EXPECT_NE(0xFFFFFFu, highlight);
     EXPECT_GT(highlight & 0xFFu, (highlight >> 16) & 0xFFu); // bluish
     EXPECT_EQ(0xFFFFFFu, PixelAt(fb, 10, 20 + 200));         // list background
+
+    // A background element fills its colour whatever the row's state, relative
+    // to the canvas origin, and refuses a negative size.
+    pregonero::runtime::CairoPainter painter(fb, layouts);
+    const Canvas canvas(painter, 0, 500);
+    ElementBackground fill;
+    Color green(0, 200, 0);
+    EXPECT_EQ(E_SUCCESS, fill.Construct(green));
+    EXPECT_EQ(E_SUCCESS,
+              fill.DrawElement(canvas, Rectangle(10, 0, 10, 10), CUSTOM_LIST_ITEM_STATUS_FOCUSED));
+    EXPECT_EQ(0x00C800u, PixelAt(fb, 15, 505));
+    EXPECT_EQ(0x000000u, PixelAt(fb, 15, 495));
+    EXPECT_EQ(E_INVALID_ARG,
+              fill.DrawElement(canvas, Rectangle(0, 0, -1, 5), CUSTOM_LIST_ITEM_STATUS_NORMAL));
 }

@@ -9,34 +9,13 @@
 #include <vector>
 
 using namespace Osp::Ui::Controls;
-using Osp::Base::String;
 using testing_support::CurrentFrame;
 using testing_support::Manager;
 using testing_support::RunApp;
 using testing_support::TestRuntime;
 
-namespace {
-
-std::vector<std::string> FormNames() {
-    std::vector<std::string> names;
-    for (Form* form : CurrentFrame().GetForms()) {
-        names.push_back(form->GetName().ToUtf8());
-    }
-    return names;
-}
-
-// Sends `id` the way the screens do and lets the loop deliver it.
-void Send(TestRuntime& rt, long id) {
-    Manager().SendUserEvent(id, nullptr);
-    rt.RunUntilIdle();
-}
-
-template <typename T> T* Current() {
-    return dynamic_cast<T*>(CurrentFrame().GetCurrentForm());
-}
-
-} // namespace
-
+// Which screen an event builds, and the frame's forms after it, are checked
+// end to end; here, the order of the switch, which no snapshot shows.
 TEST(FormMgrTest, SwitchMakesTheNewScreenCurrentBeforeRemovingTheOldOne) {
     TestRuntime rt;
     RunApp([&](Osp::App::Application&) {
@@ -46,12 +25,10 @@ TEST(FormMgrTest, SwitchMakesTheNewScreenCurrentBeforeRemovingTheOldOne) {
             EXPECT_EQ(&removing, before);
             seenAtRemoval.push_back(CurrentFrame().GetCurrentForm()->GetName().ToUtf8());
         });
-        Send(rt, 105);
+        Manager().SendUserEvent(105, nullptr); // as the screens send it
+        rt.RunUntilIdle();
         EXPECT_EQ(seenAtRemoval, std::vector<std::string>{"IDF_FORM_SECCION"});
-        EXPECT_EQ(FormNames(), (std::vector<std::string>{"FormMgr", "IDF_FORM_SECCION"}));
-        ASSERT_NE(Current<FormSeccion>(), nullptr);
-        EXPECT_EQ(Current<FormSeccion>()->getUriRequest(),
-                  String("http://127.0.0.1:9/mobile/edomex.xml"));
+        EXPECT_NE(dynamic_cast<FormSeccion*>(CurrentFrame().GetCurrentForm()), nullptr);
         EXPECT_EQ(Manager().currentFormId, 105);
         CurrentFrame().SetFormRemovalObserver(nullptr);
     });

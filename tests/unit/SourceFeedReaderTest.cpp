@@ -358,40 +358,39 @@ TEST(SourceFeedReaderTest, HtmlBecomesTheTextTheReaderShows) {
 
 TEST(SourceFeedReaderTest, PicturesComeInTheChosenOrderWithCaptions) {
     using V = std::vector<std::string>;
-    EXPECT_EQ(Pictures(ReadFixture("rss-media-widths.xml").items.at(0)),
-              V{"https://valle.example.org/f/vendimia-1600.jpg|"});
-    EXPECT_EQ(
-        Pictures(ReadFixture("rss-media-group.xml").items.at(0)),
-        (V{"https://valle.example.org/g/roque-1.jpg|El pregón desde el balcón del ayuntamiento.",
-           "https://valle.example.org/g/roque-2.jpg|La procesión",
-           "https://valle.example.org/g/roque-3.jpg|Fuegos artificiales sobre el río.",
-           "https://valle.example.org/g/roque-4.jpg|Una peña en la plaza"}));
+    // Each fixture's first item: its pictures as "url|caption", in order.
+    const std::pair<const char*, V> fixtures[] = {
+        {"rss-media-widths.xml", {"https://valle.example.org/f/vendimia-1600.jpg|"}},
+        {"rss-media-group.xml",
+         {"https://valle.example.org/g/roque-1.jpg|El pregón desde el balcón del ayuntamiento.",
+          "https://valle.example.org/g/roque-2.jpg|La procesión",
+          "https://valle.example.org/g/roque-3.jpg|Fuegos artificiales sobre el río.",
+          "https://valle.example.org/g/roque-4.jpg|Una peña en la plaza"}},
+        {"rss-media-thumbnail.xml",
+         {"https://puerto.example.net/m/crucero-thumb.jpg|El buque atraca al amanecer"}},
+        {"rss-enclosure-image.xml", {"https://puerto.example.net/d/ascenso.jpg|"}},
+        {"rss-itunes.xml", {"https://heraldo.example.com/podcast/portada-41.jpg|"}},
+        {"rss-media-type.xml",
+         {"https://heraldo.example.com/c/retablo.webp|",
+          "https://heraldo.example.com/c/caliz.jpg|"}},
+        {"rss-tracking-pixel.xml",
+         {"https://heraldo.example.com/fotos/fibra.jpg|Operarios tienden el cable en la calle "
+          "Real."}},
+        {"rss-figure-caption.xml",
+         {"https://heraldo.example.com/d/faro.jpg|El faro de Punta Negra, encendido desde 1890.",
+          "https://heraldo.example.com/d/cala.jpg|Cala escondida."}},
+        {"rss-unsafe-urls.xml", {"https://valle.example.org/f/buena.jpg|La única buena"}},
+        {"jsonfeed.json",
+         {"https://valle.example.org/f/puente.jpg|",
+          "https://valle.example.org/f/puente-inline.jpg|El puente"}},
+        {"jsonfeed-v1.json", {"https://puerto.example.net/j/regata.jpg|"}},
+    };
+    for (const auto& [name, pictures] : fixtures) {
+        EXPECT_EQ(Pictures(ReadFixture(name).items.at(0)), pictures) << name;
+    }
     EXPECT_TRUE(ReadFixture("rss-media-group.xml").items.at(1).pictures.empty());
-    EXPECT_EQ(Pictures(ReadFixture("rss-media-thumbnail.xml").items.at(0)),
-              V{"https://puerto.example.net/m/crucero-thumb.jpg|El buque atraca al amanecer"});
     EXPECT_EQ(Pictures(ReadFixture("atom-media-gallery.xml").items.at(0)).size(), 2u)
         << "a thumbnail is not a photo of its own";
-    EXPECT_EQ(Pictures(ReadFixture("rss-enclosure-image.xml").items.at(0)),
-              V{"https://puerto.example.net/d/ascenso.jpg|"});
-    EXPECT_EQ(Pictures(ReadFixture("rss-itunes.xml").items.at(0)),
-              V{"https://heraldo.example.com/podcast/portada-41.jpg|"});
-    EXPECT_EQ(Pictures(ReadFixture("rss-media-type.xml").items.at(0)),
-              (V{"https://heraldo.example.com/c/retablo.webp|",
-                 "https://heraldo.example.com/c/caliz.jpg|"}));
-    EXPECT_EQ(Pictures(ReadFixture("rss-tracking-pixel.xml").items.at(0)),
-              V{"https://heraldo.example.com/fotos/fibra.jpg|Operarios tienden el cable en la "
-                "calle Real."});
-    EXPECT_EQ(Pictures(ReadFixture("rss-figure-caption.xml").items.at(0)),
-              (V{"https://heraldo.example.com/d/faro.jpg|El faro de Punta Negra, encendido desde "
-                 "1890.",
-                 "https://heraldo.example.com/d/cala.jpg|Cala escondida."}));
-    EXPECT_EQ(Pictures(ReadFixture("rss-unsafe-urls.xml").items.at(0)),
-              V{"https://valle.example.org/f/buena.jpg|La única buena"});
-    EXPECT_EQ(Pictures(ReadFixture("jsonfeed.json").items.at(0)),
-              (V{"https://valle.example.org/f/puente.jpg|",
-                 "https://valle.example.org/f/puente-inline.jpg|El puente"}));
-    EXPECT_EQ(Pictures(ReadFixture("jsonfeed-v1.json").items.at(0)),
-              V{"https://puerto.example.net/j/regata.jpg|"});
     // Same-width media:content are a gallery, not renditions; the picture
     // named twice appears once, with the caption one of its mentions gives.
     SourceFeed gallery = Read(Rss(
