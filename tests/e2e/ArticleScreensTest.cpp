@@ -8,7 +8,7 @@
 
 #include "tests/e2e/support/FeedFixture.h"
 #include "tests/e2e/support/ProgramRun.h"
-#include "tests/unit/support/HostileText.h"
+#include "tests/support/HostileText.h"
 
 namespace pregonero::e2e {
 namespace {

@@ -17,8 +17,8 @@
 #include "feedserver/faults/GzipBomb.h"
 #include "feedserver/faults/HostilePictures.h"
 #include "tests/e2e/support/FaultCells.h"
-#include "tests/unit/support/HostileText.h"
-#include "tests/unit/support/ReadAll.h"
+#include "tests/support/HostileText.h"
+#include "tests/support/ReadAll.h"
 
 namespace pregonero::e2e {
 namespace {

@@ -15,7 +15,7 @@
 #include "tests/e2e/support/ProgramRun.h"
 #include "tests/e2e/support/Process.h"
 #include "tests/e2e/support/WaitUntil.h"
-#include "tests/unit/support/ReadAll.h"
+#include "tests/support/ReadAll.h"
 
 namespace pregonero::e2e {
 namespace {

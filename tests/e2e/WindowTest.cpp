@@ -18,7 +18,7 @@
 #include "tests/e2e/support/Process.h"
 #include "tests/e2e/support/Snapshot.h"
 #include "tests/e2e/support/WaitUntil.h"
-#include "tests/unit/support/ReadAll.h"
+#include "tests/support/ReadAll.h"
 
 // Last: Xlib's macros (None, Bool, Status) would trip the headers above.
 #include <X11/Xlib.h>

@@ -11,8 +11,8 @@
 #include "feedserver/bridge/EditionClock.h"
 #include "feedserver/bridge/OpmlReader.h"
 #include "feedserver/bridge/SectionTable.h"
-#include "tests/unit/support/ReadAll.h"
-#include "tests/unit/support/HostileText.h"
+#include "tests/support/ReadAll.h"
+#include "tests/support/HostileText.h"
 
 namespace pregonero::feeds {
 namespace {

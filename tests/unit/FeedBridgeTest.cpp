@@ -15,7 +15,7 @@
 #include "feedserver/bridge/FeedBridge.h"
 #include "feedserver/bridge/SectionTable.h"
 #include "tests/unit/support/LocalHttpServer.h"
-#include "tests/unit/support/ReadAll.h"
+#include "tests/support/ReadAll.h"
 
 namespace pregonero::feeds {
 namespace {

@@ -3,7 +3,7 @@
 #include "screens/GalleryFeed.h"
 #include "screens/HeadlineFeed.h"
 #include "support/AppHarness.h"
-#include "support/HostileText.h"
+#include "tests/support/HostileText.h"
 
 #include <gtest/gtest.h>
 

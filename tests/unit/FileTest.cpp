@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "support/AppHarness.h"
-#include "support/ReadAll.h"
+#include "tests/support/ReadAll.h"
 
 namespace {
 

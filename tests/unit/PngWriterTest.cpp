@@ -3,7 +3,7 @@
 #include "platform/runtime/rendering/PngWriter.h"
 
 #include "platform/runtime/pictures/PngDecoder.h"
-#include "tests/unit/support/ReadAll.h"
+#include "tests/support/ReadAll.h"
 
 #include <gtest/gtest.h>
 

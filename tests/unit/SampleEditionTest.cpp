@@ -17,7 +17,7 @@
 #include "net/FeedDocument.h"
 #include "screens/ArticleCleanup.h"
 #include "screens/ArticleFeed.h"
-#include "tests/unit/support/ReadAll.h"
+#include "tests/support/ReadAll.h"
 
 using namespace pregonero::feeds;
 namespace fs = std::filesystem;

@@ -3,8 +3,8 @@
 #include "feedserver/sources/HtmlText.h"
 #include "feedserver/sources/SourceFeedReader.h"
 #include "feedserver/sources/SourceUrl.h"
-#include "support/ReadAll.h"
-#include "support/HostileText.h"
+#include "tests/support/ReadAll.h"
+#include "tests/support/HostileText.h"
 
 #include <gtest/gtest.h>
 

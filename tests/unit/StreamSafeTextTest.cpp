@@ -1,5 +1,5 @@
 #include "platform/runtime/rendering/StreamSafeText.h"
-#include "support/HostileText.h"
+#include "tests/support/HostileText.h"
 
 #include <gtest/gtest.h>
 
