@@ -62,6 +62,41 @@ bool IsWesternLabel(const std::string& label) {
            label == "cp1252" || label == "x-cp1252";
 }
 
+// The parser tells these by their first bytes, not by a label.
+bool IsWideLabel(const std::string& label) {
+    for (const char* wide :
+         {"utf-16", "utf16", "utf-32", "utf32", "ucs-2", "ucs2", "ucs-4", "ucs4", "iso-10646"}) {
+        if (label.rfind(wide, 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Registered charset names are at most 40 letters, digits and a few marks;
+// anything else in a header is no name the parser should be handed.
+bool IsCharsetName(const std::string& label) {
+    if (label.empty() || label.size() > 40) {
+        return false;
+    }
+    for (char c : label) {
+        bool letter = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        if (!letter && c != '-' && c != '_' && c != '.' && c != ':' && c != '+') {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsAscii(std::string_view bytes) {
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Windows-1252's 0x80-0x9F; 0 where the code page leaves a hole (read as-is).
 constexpr std::array<std::uint16_t, 32> kHigh{
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -162,23 +197,28 @@ FeedEncoding::Result FeedEncoding::Decide(std::string_view bytes, std::string_vi
         return result;
     }
     std::string label = Declared(bytes);
-    if (label.empty()) {
+    bool declared = !label.empty();
+    if (!declared) {
         label = FromContentType(contentType);
     }
     result.text = bytes;
     if (!IsWesternLabel(label)) {
+        // A declaration the parser reads itself. The server's charset it is
+        // given, unless the bytes are valid UTF-8: given no name, the parser
+        // reads those as UTF-8 (or as UTF-16 when their first bytes say so).
         result.utf8 = false;
+        if (!declared && !IsWideLabel(label) && IsCharsetName(label)) {
+            if (IsValidUtf8(bytes)) {
+                result.mislabelled = !IsAscii(bytes);
+            } else {
+                result.charset = label;
+            }
+        }
         return result;
     }
     bool valid = IsValidUtf8(bytes);
     if (valid) {
-        bool ascii = true;
-        for (char c : bytes) {
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                ascii = false;
-                break;
-            }
-        }
+        bool ascii = IsAscii(bytes);
         result.mislabelled = !ascii && !label.empty() && label != "utf-8" && label != "utf8";
         if (result.mislabelled) {
             result.converted = std::string(bytes);

@@ -10,6 +10,7 @@
 #include "feedserver/sources/XmlRepair.h"
 #include "platform/runtime/loop/UniqueHandle.h"
 
+#include <libxml/encoding.h>
 #include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -514,8 +515,18 @@ Document Parse(xmlParserCtxt* context, std::string_view text, const std::string&
     if (text.size() > INT_MAX) {
         return nullptr;
     }
+    const char* charset = encoding.utf8 ? "UTF-8" : nullptr;
+    if (!encoding.charset.empty()) {
+        // A name libxml2 has no converter for is passed on as none, so the
+        // parser still tells UTF-16 by its first bytes as it does unnamed.
+        xmlCharEncodingHandler* handler = xmlFindCharEncodingHandler(encoding.charset.c_str());
+        if (handler != nullptr) {
+            xmlCharEncCloseFunc(handler);
+            charset = encoding.charset.c_str();
+        }
+    }
     Document document(xmlCtxtReadMemory(context, text.data(), static_cast<int>(text.size()),
-                                        url.c_str(), encoding.utf8 ? "UTF-8" : nullptr, options));
+                                        url.c_str(), charset, options));
     if (document && !recover && !context->wellFormed) {
         document.reset();
     }

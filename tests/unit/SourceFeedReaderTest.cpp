@@ -226,10 +226,41 @@ TEST(SourceFeedReaderTest, LenientOnBrokenXmlAndWrongEncodings) {
     EXPECT_FALSE(latin.illFormed);
 }
 
+// Newspapers outside the West often label their feeds only in the HTTP header.
+TEST(SourceFeedReaderTest, AServersCharsetReadsADocumentThatDeclaresNone) {
+    struct Case {
+        const char* label;
+        std::string title;
+        std::string expected;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"koi8-r", "\xEE\xCF\xD7\xCF\xD3\xD4\xC9 \xC4\xCE\xD1", "Новости дня"},
+             {"Windows-1251", "\xCF\xEE\xE3\xEE\xE4\xE0 \xED\xE0 \xE7\xE0\xE2\xF2\xF0\xE0",
+              "Погода на завтра"},
+             {"\"ISO-8859-2\"", "\xA6nieg w g\xF3rach, mr\xF3z w \xA3odzi",
+              "Śnieg w górach, mróz w Łodzi"},
+             {"shift_jis", "\x8D\xA1\x93\xFA\x82\xCC\x83j\x83\x85\x81[\x83X", "今日のニュース"},
+             // Bytes that are valid UTF-8 are UTF-8 whatever the label.
+             {"koi8-r", "Новости дня", "Новости дня"}}) {
+        SCOPED_TRACE(c.label);
+        std::string type = std::string("application/rss+xml; charset=") + c.label;
+        std::string item = "<item><title>" + c.title + "</title></item>";
+        EXPECT_EQ(Read(Rss(item), type).items.at(0).title, c.expected);
+        EXPECT_EQ(Read(Rss(item, "<?xml version=\"1.0\"?>\n"), type).items.at(0).title, c.expected);
+    }
+    // A document that declares its encoding is read by its declaration.
+    SourceFeed declared = Read(Rss("<item><title>\xCF\xEE\xE3\xEE\xE4\xE0</title></item>",
+                                   "<?xml version=\"1.0\" encoding=\"windows-1251\"?>"),
+                               "text/xml; charset=koi8-r");
+    EXPECT_EQ(declared.items.at(0).title, "Погода");
+}
+
 // libxml2 prints on its own unless told not to: neither bytes that are not
 // UTF-8, left in an xhtml attribute by the recovering parse (a server's
-// charset the parser is not given), nor a declared encoding the bytes break
-// may put its complaints on the terminal.
+// charset no converter reads), nor a declared encoding the bytes break may
+// put its complaints on the terminal. A charset that names nothing is as if
+// the server had sent none to the parser, which still tells UTF-16 by its
+// first bytes.
 TEST(SourceFeedReaderTest, HostileEncodingsLeaveStderrAlone) {
     const std::string atom =
         "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Diario</title><entry>"
@@ -238,11 +269,23 @@ TEST(SourceFeedReaderTest, HostileEncodingsLeaveStderrAlone) {
         "Caf\xE9 fr\xED"
         "o!\">"
         "Texto de la nota.</p></div></content></entry></feed>";
+    std::string utf16;
+    for (char c : Rss("<item><title>Ni\xF1o</title></item>", "<?xml version=\"1.0\"?>")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
     testing::internal::CaptureStderr();
-    SourceFeed served = Read(atom, "application/atom+xml; charset=koi8-r");
+    for (const std::string& label :
+         {std::string("x-nonsense"), std::string("utf-16"), Repeat("koi8-r", 1700),
+          std::string("\"koi8-r\\\"\""), std::string("koi8-r\0\xFF", 8)}) {
+        SCOPED_TRACE(label.substr(0, 20));
+        SourceFeed text = Read(atom, "application/atom+xml; charset=" + label);
+        SourceFeed wide = Read(utf16, "text/xml; charset=" + label);
+        EXPECT_EQ(text.items.empty() ? "" : text.items[0].body, "Texto de la nota.");
+        EXPECT_EQ(wide.items.empty() ? "" : wide.items[0].title, "Niño");
+    }
     SourceFeed declared = Read("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>" + atom);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(served.items.at(0).body, "Texto de la nota.");
     EXPECT_EQ(declared.items.at(0).title, "Nota");
 }
 
