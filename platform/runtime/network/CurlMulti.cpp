@@ -24,6 +24,11 @@ CurlMulti::CurlMulti() {
     }
 }
 
+void CurlMulti::LimitConnections(long total, long perHost) {
+    curl_multi_setopt(handle_.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, total);
+    curl_multi_setopt(handle_.get(), CURLMOPT_MAX_HOST_CONNECTIONS, perHost);
+}
+
 void CurlMulti::Perform() {
     int running = 0;
     curl_multi_perform(handle_.get(), &running);

@@ -14,6 +14,9 @@ public:
     CURLM* Get() const { return handle_.get(); }
     explicit operator bool() const { return handle_ != nullptr; }
 
+    // Tighter than the defaults, for a client that must be polite to each
+    // server: transfers beyond these queue inside curl.
+    void LimitConnections(long total, long perHost);
     void Perform();
     void Poll(int timeoutMs);
     void Wakeup();

@@ -1,10 +1,41 @@
 #include "platform/runtime/network/CurlTransfer.h"
 
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+
 namespace pregonero::runtime {
 
 namespace {
 
 constexpr const char* kAllowedProtocols = "http,https";
+
+std::string_view Trimmed(std::string_view text) {
+    const auto begin = text.find_first_not_of(" \t\r\n");
+    const auto end = text.find_last_not_of(" \t\r\n");
+    return begin == std::string_view::npos ? std::string_view()
+                                           : text.substr(begin, end - begin + 1);
+}
+
+bool NameIs(std::string_view name, std::string_view lower) {
+    return std::equal(name.begin(), name.end(), lower.begin(), lower.end(), [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+    });
+}
+
+// Retry-After is either a number of seconds or an HTTP date.
+std::optional<std::int64_t> RetryAfter(std::string_view value) {
+    std::int64_t seconds = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+    if (error == std::errc() && end == value.data() + value.size() && seconds >= 0) {
+        return seconds;
+    }
+    const time_t when = curl_getdate(std::string(value).c_str(), nullptr);
+    if (when <= 0) {
+        return std::nullopt;
+    }
+    return std::max<std::int64_t>(0, when - std::time(nullptr));
+}
 
 long StallSeconds(long stallTimeoutMs) {
     // curl measures stalls in whole seconds; round up so a limit never shrinks.
@@ -23,18 +54,21 @@ CurlTransfer::~CurlTransfer() {
     }
 }
 
-bool CurlTransfer::Attach(CURLM* multi, const std::string& url) {
-    if (!easy_ || !Configure(url)) {
+bool CurlTransfer::Attach(CurlMulti& multi, const std::string& url,
+                          const std::vector<std::string>& headerLines,
+                          const std::string& userAgent) {
+    if (!easy_ || !multi || !Configure(url, headerLines, userAgent)) {
         return false;
     }
-    if (curl_multi_add_handle(multi, easy_.Get()) != CURLM_OK) {
+    if (curl_multi_add_handle(multi.Get(), easy_.Get()) != CURLM_OK) {
         return false;
     }
-    attachedTo_ = multi;
+    attachedTo_ = multi.Get();
     return true;
 }
 
-bool CurlTransfer::Configure(const std::string& url) {
+bool CurlTransfer::Configure(const std::string& url, const std::vector<std::string>& headerLines,
+                             const std::string& userAgent) {
     CURL* h = easy_.Get();
     CURLcode rc = CURLE_OK;
     auto set = [&rc, h](CURLoption option, auto value) {
@@ -61,21 +95,45 @@ bool CurlTransfer::Configure(const std::string& url) {
     set(CURLOPT_HEADERFUNCTION, &CurlTransfer::ReadHeader);
     set(CURLOPT_HEADERDATA, static_cast<void*>(this));
     set(CURLOPT_PRIVATE, static_cast<void*>(this));
+    if (!userAgent.empty()) {
+        set(CURLOPT_USERAGENT, userAgent.c_str());
+    }
+    for (const std::string& line : headerLines) {
+        // Appending never moves the head of a list that has one.
+        curl_slist* head = curl_slist_append(requestHeaders_.get(), line.c_str());
+        if (head == nullptr) {
+            return false;
+        }
+        if (!requestHeaders_) {
+            requestHeaders_.reset(head);
+        }
+    }
+    if (requestHeaders_) {
+        set(CURLOPT_HTTPHEADER, requestHeaders_.get());
+    }
     return rc == CURLE_OK;
 }
 
-CurlTransfer* CurlTransfer::FromHandle(CURL* handle) {
-    char* self = nullptr;
-    curl_easy_getinfo(handle, CURLINFO_PRIVATE, &self);
-    return reinterpret_cast<CurlTransfer*>(self);
+CurlTransfer* CurlTransfer::NextFinished(CurlMulti& multi, FetchResult* result) {
+    while (CURLMsg* message = multi.NextMessage()) {
+        if (message->msg != CURLMSG_DONE) {
+            continue;
+        }
+        char* self = nullptr;
+        curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &self);
+        auto* transfer = reinterpret_cast<CurlTransfer*>(self);
+        *result = transfer->Finish(message->data.result);
+        return transfer;
+    }
+    return nullptr;
 }
 
 std::size_t CurlTransfer::WriteBody(char* data, std::size_t size, std::size_t count, void* self) {
     return static_cast<CurlTransfer*>(self)->OnBody(data, size * count);
 }
 
-std::size_t CurlTransfer::ReadHeader(char*, std::size_t size, std::size_t count, void* self) {
-    return static_cast<CurlTransfer*>(self)->OnHeader(size * count);
+std::size_t CurlTransfer::ReadHeader(char* data, std::size_t size, std::size_t count, void* self) {
+    return static_cast<CurlTransfer*>(self)->OnHeader(std::string_view(data, size * count));
 }
 
 std::size_t CurlTransfer::OnBody(const char* data, std::size_t length) {
@@ -84,15 +142,16 @@ std::size_t CurlTransfer::OnBody(const char* data, std::size_t length) {
         abortReason_ = "cancelled";
         return length == 0 ? 1 : 0;
     }
-    if (length > limits_.maxBodyBytes - body_.size()) {
-        abortReason_ = "body too large";
+    if (length > limits_.maxBodyBytes - result_.body.size()) {
+        abortReason_ = kBodyTooLarge.data();
         return length == 0 ? 1 : 0;
     }
-    body_.append(data, length);
+    result_.body.append(data, length);
     return length;
 }
 
-std::size_t CurlTransfer::OnHeader(std::size_t length) {
+std::size_t CurlTransfer::OnHeader(std::string_view line) {
+    const std::size_t length = line.size();
     // Counted over every response of the transfer (redirects, 1xx, trailers) so
     // an endless stream of interim responses is bounded as well.
     headerBytes_ += length;
@@ -105,18 +164,46 @@ std::size_t CurlTransfer::OnHeader(std::size_t length) {
         abortReason_ = "too many headers";
         return length == 0 ? 1 : 0;
     }
+    Keep(line);
     return length;
 }
 
+void CurlTransfer::Keep(std::string_view line) {
+    // Every response of a redirect chain sends its headers; only the final
+    // one's count, so a status line starts them afresh.
+    if (line.starts_with("HTTP/")) {
+        result_.contentType.clear();
+        result_.etag.clear();
+        result_.lastModified.clear();
+        result_.retryAfter.reset();
+        return;
+    }
+    const auto colon = line.find(':');
+    if (colon == std::string_view::npos) {
+        return;
+    }
+    const std::string_view name = line.substr(0, colon);
+    const std::string_view value = Trimmed(line.substr(colon + 1));
+    if (NameIs(name, "content-type")) {
+        result_.contentType = value;
+    } else if (NameIs(name, "etag")) {
+        result_.etag = value;
+    } else if (NameIs(name, "last-modified")) {
+        result_.lastModified = value;
+    } else if (NameIs(name, "retry-after")) {
+        result_.retryAfter = RetryAfter(value);
+    }
+}
+
 FetchResult CurlTransfer::Finish(CURLcode code) {
-    FetchResult result;
+    FetchResult result = std::move(result_);
     curl_easy_getinfo(easy_.Get(), CURLINFO_RESPONSE_CODE, &result.status);
     if (code == CURLE_OK && result.status != 0) {
         result.outcome = FetchOutcome::Completed;
-        result.body = std::move(body_);
     } else {
         result.outcome = FetchOutcome::Aborted;
         result.error = Reason(code);
+        result.body.clear();
     }
     return result;
 }
