@@ -30,8 +30,8 @@ struct FetchReply {
 // Fetches feeds as a polite client: at most 6 transfers at once and 2 per
 // host over kept-alive connections, gzip and brotli accepted, at most 5
 // redirects to http or https, a 10 s connect and 60 s whole-transfer limit,
-// 8 MiB per feed after decompression (or another cap). Connections stay
-// cached between calls.
+// 8 MiB per feed after decompression (or another cap), and the runtime's
+// bounds on stalls and on headers. Connections stay cached between calls.
 class SourceFetcher {
 public:
     static constexpr std::size_t kMaxBodyBytes = 8u << 20;
