@@ -12,15 +12,6 @@ constexpr long kMaxPerHost = 2;
 // curl shortens this to its own next deadline; Interrupt's wakeup ends it at once.
 constexpr int kIdlePollMs = 1000;
 
-runtime::FetchLimits Limits(std::size_t maxBodyBytes) {
-    runtime::FetchLimits limits;
-    limits.connectTimeoutMs = 10000;
-    limits.totalTimeoutMs = 60000;
-    limits.maxBodyBytes = maxBodyBytes;
-    limits.maxRedirects = 5;
-    return limits;
-}
-
 std::vector<std::string> Validators(const FetchRequest& request) {
     std::vector<std::string> lines;
     if (!request.etag.empty()) {
@@ -32,23 +23,19 @@ std::vector<std::string> Validators(const FetchRequest& request) {
     return lines;
 }
 
-FetchReply Reply(runtime::FetchResult&& result, std::size_t maxBodyBytes, bool interrupted) {
-    FetchReply reply;
-    reply.status = result.status;
-    reply.contentType = std::move(result.contentType);
-    reply.etag = std::move(result.etag);
-    reply.lastModified = std::move(result.lastModified);
-    reply.retryAfter = result.retryAfter;
-    if (result.outcome == runtime::FetchOutcome::Completed) {
-        reply.body = std::move(result.body);
-    } else if (result.error == runtime::CurlTransfer::kBodyTooLarge) {
-        // The status stays: the source answered, only too much.
+// The status of an abort is 0, unless the source answered with too much.
+void Explain(FetchReply& reply, std::size_t maxBodyBytes, bool interrupted) {
+    if (reply.outcome == runtime::FetchOutcome::Completed) {
+        return;
+    }
+    if (reply.error == runtime::CurlTransfer::kBodyTooLarge) {
         reply.error = "larger than " + std::to_string(maxBodyBytes >> 20) + " MiB";
     } else {
         reply.status = 0;
-        reply.error = interrupted ? "interrupted" : std::move(result.error);
+        if (interrupted) {
+            reply.error = "interrupted";
+        }
     }
-    return reply;
 }
 
 } // namespace
@@ -56,7 +43,7 @@ FetchReply Reply(runtime::FetchResult&& result, std::size_t maxBodyBytes, bool i
 struct SourceFetcher::Impl {
     std::string userAgent;
     runtime::FetchLimits limits;
-    runtime::CurlMulti multi;
+    runtime::CurlMulti multi{kMaxPerHost, kMaxTransfers};
     // Shared with every transfer, which stops taking its body once it is set.
     std::shared_ptr<std::atomic<bool>> interrupted = std::make_shared<std::atomic<bool>>(false);
 };
@@ -64,10 +51,10 @@ struct SourceFetcher::Impl {
 SourceFetcher::SourceFetcher(const std::string& userAgent, std::size_t maxBodyBytes)
     : impl_(std::make_unique<Impl>()) {
     impl_->userAgent = userAgent;
-    impl_->limits = Limits(maxBodyBytes);
-    if (impl_->multi) {
-        impl_->multi.LimitConnections(kMaxTransfers, kMaxPerHost);
-    }
+    impl_->limits = {.connectTimeoutMs = 10000,
+                     .totalTimeoutMs = 60000,
+                     .maxBodyBytes = maxBodyBytes,
+                     .maxRedirects = 5};
 }
 
 SourceFetcher::~SourceFetcher() = default;
@@ -97,15 +84,14 @@ std::vector<FetchReply> SourceFetcher::FetchAll(const std::vector<FetchRequest>&
             }
         }
     }
-    runtime::FetchResult result;
+    FetchReply reply;
     while (running > 0 && !impl.interrupted->load(std::memory_order_acquire)) {
         impl.multi.Perform();
         bool harvested = false;
-        while (runtime::CurlTransfer* transfer =
-                   runtime::CurlTransfer::NextFinished(impl.multi, &result)) {
+        while (auto* transfer = runtime::CurlTransfer::NextFinished(impl.multi, &reply)) {
             const std::size_t i = transfer->Id();
-            replies[i] =
-                Reply(std::move(result), impl.limits.maxBodyBytes, transfer->IsCancelled());
+            Explain(reply, impl.limits.maxBodyBytes, transfer->IsCancelled());
+            replies[i] = std::move(reply);
             transfers[i].reset(); // its connection goes back to the cache for a queued one
             --running;
             harvested = true;

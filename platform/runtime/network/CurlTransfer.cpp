@@ -4,37 +4,28 @@
 #include <charconv>
 #include <ctime>
 
+#include <strings.h>
+
 namespace pregonero::runtime {
 
 namespace {
 
 constexpr const char* kAllowedProtocols = "http,https";
 
-std::string_view Trimmed(std::string_view text) {
-    const auto begin = text.find_first_not_of(" \t\r\n");
-    const auto end = text.find_last_not_of(" \t\r\n");
-    return begin == std::string_view::npos ? std::string_view()
-                                           : text.substr(begin, end - begin + 1);
-}
-
 bool NameIs(std::string_view name, std::string_view lower) {
-    return std::equal(name.begin(), name.end(), lower.begin(), lower.end(), [](char a, char b) {
-        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-    });
+    return name.size() == lower.size() && strncasecmp(name.data(), lower.data(), name.size()) == 0;
 }
 
 // Retry-After is either a number of seconds or an HTTP date.
 std::optional<std::int64_t> RetryAfter(std::string_view value) {
-    std::int64_t seconds = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-    if (error == std::errc() && end == value.data() + value.size() && seconds >= 0) {
+    std::int64_t seconds = -1;
+    const char* end = value.data() + value.size();
+    if (std::from_chars(value.data(), end, seconds).ptr == end && seconds >= 0) {
         return seconds;
     }
     const time_t when = curl_getdate(std::string(value).c_str(), nullptr);
-    if (when <= 0) {
-        return std::nullopt;
-    }
-    return std::max<std::int64_t>(0, when - std::time(nullptr));
+    return when > 0 ? std::optional(std::max<std::int64_t>(0, when - std::time(nullptr)))
+                    : std::nullopt;
 }
 
 long StallSeconds(long stallTimeoutMs) {
@@ -142,11 +133,11 @@ std::size_t CurlTransfer::OnBody(const char* data, std::size_t length) {
         abortReason_ = "cancelled";
         return length == 0 ? 1 : 0;
     }
-    if (length > limits_.maxBodyBytes - result_.body.size()) {
+    if (length > limits_.maxBodyBytes - body_.size()) {
         abortReason_ = kBodyTooLarge.data();
         return length == 0 ? 1 : 0;
     }
-    result_.body.append(data, length);
+    body_.append(data, length);
     return length;
 }
 
@@ -172,18 +163,17 @@ void CurlTransfer::Keep(std::string_view line) {
     // Every response of a redirect chain sends its headers; only the final
     // one's count, so a status line starts them afresh.
     if (line.starts_with("HTTP/")) {
-        result_.contentType.clear();
-        result_.etag.clear();
-        result_.lastModified.clear();
-        result_.retryAfter.reset();
+        result_ = {};
         return;
     }
     const auto colon = line.find(':');
-    if (colon == std::string_view::npos) {
+    const auto begin = line.find_first_not_of(" \t", colon + 1);
+    const auto end = line.find_last_not_of(" \t\r\n");
+    if (colon == std::string_view::npos || begin == std::string_view::npos || begin > end) {
         return;
     }
     const std::string_view name = line.substr(0, colon);
-    const std::string_view value = Trimmed(line.substr(colon + 1));
+    const std::string_view value = line.substr(begin, end + 1 - begin);
     if (NameIs(name, "content-type")) {
         result_.contentType = value;
     } else if (NameIs(name, "etag")) {
@@ -200,10 +190,10 @@ FetchResult CurlTransfer::Finish(CURLcode code) {
     curl_easy_getinfo(easy_.Get(), CURLINFO_RESPONSE_CODE, &result.status);
     if (code == CURLE_OK && result.status != 0) {
         result.outcome = FetchOutcome::Completed;
+        result.body = std::move(body_);
     } else {
         result.outcome = FetchOutcome::Aborted;
         result.error = Reason(code);
-        result.body.clear();
     }
     return result;
 }

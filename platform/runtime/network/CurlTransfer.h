@@ -63,7 +63,8 @@ private:
     HeaderList requestHeaders_; // read by curl until the transfer ends, so freed after it
     CurlEasy easy_;
     CURLM* attachedTo_ = nullptr;
-    FetchResult result_; // the body and the final response's headers so far
+    std::string body_;
+    FetchResult result_; // the final response's headers so far
     std::size_t headerBytes_ = 0;
     std::size_t headerCount_ = 0;
     const char* abortReason_ = nullptr; // set when one of our own limits stopped curl
