@@ -1,12 +1,12 @@
 #pragma once
 
 #include <atomic>
-#include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/runtime/network/FetchResult.h"
 
 namespace pregonero::feeds {
 
@@ -17,21 +17,15 @@ struct FetchRequest {
     std::string lastModified; // sent as If-Modified-Since when not empty
 };
 
-struct FetchReply {
-    long status = 0;  // of the final response; 0 when none arrived
-    std::string body; // decompressed; empty on 304 and on failures
-    std::string contentType;
-    std::string etag; // validators of the final response
-    std::string lastModified;
-    std::optional<std::int64_t> retryAfter; // seconds, from Retry-After
-    std::string error;                      // why no whole response arrived, else empty
-};
+// As the runtime reports a transfer, but an abort's status is 0 unless the
+// source sent a body over the cap.
+using FetchReply = runtime::FetchResult;
 
 // Fetches feeds as a polite client: at most 6 transfers at once and 2 per
 // host over kept-alive connections, gzip and brotli accepted, at most 5
 // redirects to http or https, a 10 s connect and 60 s whole-transfer limit,
-// 8 MiB per feed after decompression (or another cap). Connections stay
-// cached between calls.
+// 8 MiB per feed after decompression (or another cap), and the runtime's
+// bounds on stalls and on headers. Connections stay cached between calls.
 class SourceFetcher {
 public:
     static constexpr std::size_t kMaxBodyBytes = 8u << 20;

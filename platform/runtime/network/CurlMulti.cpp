@@ -5,20 +5,18 @@
 namespace pregonero::runtime {
 
 namespace {
-// Enough to overlap a page of thumbnails on one host while staying polite to
-// the feed server; extra transfers queue inside curl and reuse the connections.
-constexpr long kMaxHostConnections = 6;
 // The kept-alive connections curl may hold. Left to itself curl sizes its
 // cache by the transfers in flight, so between two fetches (none in flight)
 // it may close the very connection the next fetch would reuse.
 constexpr long kMaxCachedConnections = 32;
 } // namespace
 
-CurlMulti::CurlMulti() {
+CurlMulti::CurlMulti(long maxPerHost, long maxTotal) {
     CurlGlobal::EnsureInitialized();
     handle_.reset(curl_multi_init());
     if (handle_) {
-        curl_multi_setopt(handle_.get(), CURLMOPT_MAX_HOST_CONNECTIONS, kMaxHostConnections);
+        curl_multi_setopt(handle_.get(), CURLMOPT_MAX_HOST_CONNECTIONS, maxPerHost);
+        curl_multi_setopt(handle_.get(), CURLMOPT_MAX_TOTAL_CONNECTIONS, maxTotal);
         curl_multi_setopt(handle_.get(), CURLMOPT_PIPELINING, long{CURLPIPE_NOTHING});
         curl_multi_setopt(handle_.get(), CURLMOPT_MAXCONNECTS, kMaxCachedConnections);
     }

@@ -10,7 +10,10 @@ namespace pregonero::runtime {
 // than the one driving the transfers.
 class CurlMulti {
 public:
-    CurlMulti();
+    // At most maxPerHost connections to a host (6 overlaps a page of the
+    // reader's thumbnails yet stays polite) and maxTotal in all, 0 for no
+    // bound; transfers beyond them queue inside curl and reuse the connections.
+    explicit CurlMulti(long maxPerHost = 6, long maxTotal = 0);
     CURLM* Get() const { return handle_.get(); }
     explicit operator bool() const { return handle_ != nullptr; }
 

@@ -1,10 +1,32 @@
 #include "platform/runtime/network/CurlTransfer.h"
 
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+
+#include <strings.h>
+
 namespace pregonero::runtime {
 
 namespace {
 
 constexpr const char* kAllowedProtocols = "http,https";
+
+bool NameIs(std::string_view name, std::string_view lower) {
+    return name.size() == lower.size() && strncasecmp(name.data(), lower.data(), name.size()) == 0;
+}
+
+// Retry-After is either a number of seconds or an HTTP date.
+std::optional<std::int64_t> RetryAfter(std::string_view value) {
+    std::int64_t seconds = -1;
+    const char* end = value.data() + value.size();
+    if (std::from_chars(value.data(), end, seconds).ptr == end && seconds >= 0) {
+        return seconds;
+    }
+    const time_t when = curl_getdate(std::string(value).c_str(), nullptr);
+    return when > 0 ? std::optional(std::max<std::int64_t>(0, when - std::time(nullptr)))
+                    : std::nullopt;
+}
 
 long StallSeconds(long stallTimeoutMs) {
     // curl measures stalls in whole seconds; round up so a limit never shrinks.
@@ -23,18 +45,21 @@ CurlTransfer::~CurlTransfer() {
     }
 }
 
-bool CurlTransfer::Attach(CURLM* multi, const std::string& url) {
-    if (!easy_ || !Configure(url)) {
+bool CurlTransfer::Attach(CurlMulti& multi, const std::string& url,
+                          const std::vector<std::string>& headerLines,
+                          const std::string& userAgent) {
+    if (!easy_ || !multi || !Configure(url, headerLines, userAgent)) {
         return false;
     }
-    if (curl_multi_add_handle(multi, easy_.Get()) != CURLM_OK) {
+    if (curl_multi_add_handle(multi.Get(), easy_.Get()) != CURLM_OK) {
         return false;
     }
-    attachedTo_ = multi;
+    attachedTo_ = multi.Get();
     return true;
 }
 
-bool CurlTransfer::Configure(const std::string& url) {
+bool CurlTransfer::Configure(const std::string& url, const std::vector<std::string>& headerLines,
+                             const std::string& userAgent) {
     CURL* h = easy_.Get();
     CURLcode rc = CURLE_OK;
     auto set = [&rc, h](CURLoption option, auto value) {
@@ -61,21 +86,45 @@ bool CurlTransfer::Configure(const std::string& url) {
     set(CURLOPT_HEADERFUNCTION, &CurlTransfer::ReadHeader);
     set(CURLOPT_HEADERDATA, static_cast<void*>(this));
     set(CURLOPT_PRIVATE, static_cast<void*>(this));
+    if (!userAgent.empty()) {
+        set(CURLOPT_USERAGENT, userAgent.c_str());
+    }
+    for (const std::string& line : headerLines) {
+        // Appending never moves the head of a list that has one.
+        curl_slist* head = curl_slist_append(requestHeaders_.get(), line.c_str());
+        if (head == nullptr) {
+            return false;
+        }
+        if (!requestHeaders_) {
+            requestHeaders_.reset(head);
+        }
+    }
+    if (requestHeaders_) {
+        set(CURLOPT_HTTPHEADER, requestHeaders_.get());
+    }
     return rc == CURLE_OK;
 }
 
-CurlTransfer* CurlTransfer::FromHandle(CURL* handle) {
-    char* self = nullptr;
-    curl_easy_getinfo(handle, CURLINFO_PRIVATE, &self);
-    return reinterpret_cast<CurlTransfer*>(self);
+CurlTransfer* CurlTransfer::NextFinished(CurlMulti& multi, FetchResult* result) {
+    while (CURLMsg* message = multi.NextMessage()) {
+        if (message->msg != CURLMSG_DONE) {
+            continue;
+        }
+        char* self = nullptr;
+        curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &self);
+        auto* transfer = reinterpret_cast<CurlTransfer*>(self);
+        *result = transfer->Finish(message->data.result);
+        return transfer;
+    }
+    return nullptr;
 }
 
 std::size_t CurlTransfer::WriteBody(char* data, std::size_t size, std::size_t count, void* self) {
     return static_cast<CurlTransfer*>(self)->OnBody(data, size * count);
 }
 
-std::size_t CurlTransfer::ReadHeader(char*, std::size_t size, std::size_t count, void* self) {
-    return static_cast<CurlTransfer*>(self)->OnHeader(size * count);
+std::size_t CurlTransfer::ReadHeader(char* data, std::size_t size, std::size_t count, void* self) {
+    return static_cast<CurlTransfer*>(self)->OnHeader(std::string_view(data, size * count));
 }
 
 std::size_t CurlTransfer::OnBody(const char* data, std::size_t length) {
@@ -85,14 +134,15 @@ std::size_t CurlTransfer::OnBody(const char* data, std::size_t length) {
         return length == 0 ? 1 : 0;
     }
     if (length > limits_.maxBodyBytes - body_.size()) {
-        abortReason_ = "body too large";
+        abortReason_ = kBodyTooLarge.data();
         return length == 0 ? 1 : 0;
     }
     body_.append(data, length);
     return length;
 }
 
-std::size_t CurlTransfer::OnHeader(std::size_t length) {
+std::size_t CurlTransfer::OnHeader(std::string_view line) {
+    const std::size_t length = line.size();
     // Counted over every response of the transfer (redirects, 1xx, trailers) so
     // an endless stream of interim responses is bounded as well.
     headerBytes_ += length;
@@ -105,11 +155,38 @@ std::size_t CurlTransfer::OnHeader(std::size_t length) {
         abortReason_ = "too many headers";
         return length == 0 ? 1 : 0;
     }
+    Keep(line);
     return length;
 }
 
+void CurlTransfer::Keep(std::string_view line) {
+    // Every response of a redirect chain sends its headers; only the final
+    // one's count, so a status line starts them afresh.
+    if (line.starts_with("HTTP/")) {
+        result_ = {};
+        return;
+    }
+    const auto colon = line.find(':');
+    const auto begin = line.find_first_not_of(" \t", colon + 1);
+    const auto end = line.find_last_not_of(" \t\r\n");
+    if (colon == std::string_view::npos || begin == std::string_view::npos || begin > end) {
+        return;
+    }
+    const std::string_view name = line.substr(0, colon);
+    const std::string_view value = line.substr(begin, end + 1 - begin);
+    if (NameIs(name, "content-type")) {
+        result_.contentType = value;
+    } else if (NameIs(name, "etag")) {
+        result_.etag = value;
+    } else if (NameIs(name, "last-modified")) {
+        result_.lastModified = value;
+    } else if (NameIs(name, "retry-after")) {
+        result_.retryAfter = RetryAfter(value);
+    }
+}
+
 FetchResult CurlTransfer::Finish(CURLcode code) {
-    FetchResult result;
+    FetchResult result = std::move(result_);
     curl_easy_getinfo(easy_.Get(), CURLINFO_RESPONSE_CODE, &result.status);
     if (code == CURLE_OK && result.status != 0) {
         result.outcome = FetchOutcome::Completed;

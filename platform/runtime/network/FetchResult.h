@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace pregonero::runtime {
@@ -15,6 +16,11 @@ struct FetchResult {
     long status = 0;   // status of the final response, 0 when none arrived
     std::string body;  // the whole body; only meaningful when Completed
     std::string error; // short reason when Aborted ("timeout", "body too large", ...)
+    // What the final response said of itself; empty when it did not say.
+    std::string contentType;
+    std::string etag;
+    std::string lastModified;
+    std::optional<std::int64_t> retryAfter; // seconds to wait, from a number or a date
 };
 
 using FetchCallback = std::function<void(FetchResult&&)>;

@@ -93,7 +93,7 @@ void NetworkService::StartTransfers(std::vector<Request>& starts) {
         }
         auto transfer = std::make_unique<CurlTransfer>(request.id, request.limits,
                                                        std::move(request.cancelled));
-        if (transfer->Attach(multi_->Get(), request.url)) {
+        if (transfer->Attach(*multi_, request.url)) {
             transfers_.emplace(request.id, std::move(transfer));
         } else {
             FetchResult failed;
@@ -113,15 +113,10 @@ void NetworkService::CancelTransfers(std::vector<FetchId>& cancels) {
 
 bool NetworkService::Harvest() {
     bool harvested = false;
-    while (CURLMsg* message = multi_->NextMessage()) {
-        if (message->msg != CURLMSG_DONE) {
-            continue;
-        }
-        CurlTransfer* transfer = CurlTransfer::FromHandle(message->easy_handle);
-        const CURLcode code = message->data.result;
+    FetchResult result;
+    while (CurlTransfer* transfer = CurlTransfer::NextFinished(*multi_, &result)) {
         const FetchId id = transfer->Id();
         const bool cancelled = transfer->IsCancelled();
-        FetchResult result = transfer->Finish(code);
         transfers_.erase(id);
         harvested = true;
         if (!cancelled) {
