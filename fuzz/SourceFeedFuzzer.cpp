@@ -1,5 +1,6 @@
 // Any bytes as a newspaper's feed: read as the feed server reads what it
-// fetched (RSS, Atom, RDF or JSON Feed, whichever the bytes look like), its
+// fetched (RSS, Atom, RDF or JSON Feed, whichever the bytes look like, under
+// a server's charset label that the input's length picks), its
 // items made into the edition the reader is served (in memory), and the bytes
 // read as an HTML body on their own. Whatever came in, what comes out is
 // well-formed plain text, http(s) URLs only, no more items than the limit,
@@ -16,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +34,19 @@ using pregonero::feeds::SourcePicture;
 namespace {
 
 constexpr std::size_t kMaxText = (1u << 20) + 8;
+
+// Half the inputs as most servers label them; the rest under the labels that
+// hand the bytes to one of libxml2's converters, or (UTF-16) to its own detection.
+constexpr const char* kContentTypes[] = {
+    "application/rss+xml",
+    "application/rss+xml",
+    "application/rss+xml",
+    "application/rss+xml",
+    "application/rss+xml; charset=koi8-r",
+    "text/xml; charset=shift_jis",
+    "application/atom+xml; charset=\"windows-1251\"",
+    "text/xml; charset=utf-16",
+};
 
 void CheckText(const std::string& text) {
     FUZZ_CHECK(pregonero::fuzz::IsWellFormedUtf8(text));
@@ -90,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SourceFeed feed;
     std::string error;
     if (SourceFeedReader::Read(bytes, "https://diario.example.com/feeds/portada.xml",
-                               "application/rss+xml", &feed, &error)) {
+                               kContentTypes[size % std::size(kContentTypes)], &feed, &error)) {
         FUZZ_CHECK(feed.items.size() <= 500);
         CheckText(feed.title);
         for (const SourceItem& item : feed.items) {
