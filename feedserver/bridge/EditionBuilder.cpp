@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <unordered_set>
 
 #include "feedserver/MarkupEscape.h"
+#include "feedserver/bridge/EditionFiles.h"
 #include "feedserver/bridge/SectionTable.h"
 
 namespace pregonero::feeds {
@@ -59,18 +59,6 @@ std::string Cdata(const std::string& body) {
     }
     out.append(body, at, std::string::npos);
     return out + "]]>";
-}
-
-bool Save(const std::filesystem::path& file, const std::string& bytes, std::string* error) {
-    std::error_code ec;
-    std::filesystem::create_directories(file.parent_path(), ec);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    out.close();
-    if (!out && error != nullptr && error->empty()) {
-        *error = "cannot write " + file.string();
-    }
-    return static_cast<bool>(out);
 }
 
 std::string HeadlineElement(const SourceItem& item, const std::string& link,
@@ -241,9 +229,10 @@ bool EditionBuilder::Write(const FileSink& sink) const {
 }
 
 bool EditionBuilder::Write(const std::filesystem::path& dir, std::string* error) const {
+    EditionFiles files(dir);
     std::string failure;
     Write([&](const std::string& path, const std::string& bytes) {
-        return Save(dir / path, bytes, &failure);
+        return files.Write(path, bytes, &failure);
     });
     if (!failure.empty() && error != nullptr) {
         *error = failure;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "feedserver/FeedServer.h"
 #include "feedserver/bridge/EditionClock.h"
 #include "feedserver/sources/SourceItem.h"
 
@@ -13,15 +14,15 @@ namespace pregonero::feeds {
 // Turns the items of the newspapers' feeds into an edition in the reader's
 // own feed format: the front page, every catalogue section (empty ones as
 // empty feeds), an article feed per item and a gallery feed per picture
-// story. Links start with `server`: by default the {{FEED_SERVER}} token
-// that FeedServer replaces, else the address the edition will be served at.
+// story. Links start with `server`: by default the token FeedServer
+// replaces, else the address the edition will be served at.
 // Knows nothing of fetching or serving.
 class EditionBuilder {
 public:
     static constexpr std::size_t kFrontPageItems = 30;
     static constexpr std::size_t kDescriptionChars = 300;
 
-    explicit EditionBuilder(const EditionClock& clock, std::string server = "{{FEED_SERVER}}")
+    explicit EditionBuilder(const EditionClock& clock, std::string server = FeedServer::kToken)
         : clock_(clock), server_(std::move(server)) {}
 
     // The items of one source that fills `section` (SectionTable's index).

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "feedserver/FeedServer.h"
 #include "feedserver/bridge/EditionBuilder.h"
 #include "feedserver/bridge/EditionFiles.h"
 #include "feedserver/bridge/EditionFolder.h"
@@ -20,8 +21,6 @@ namespace pregonero::feeds {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* kToken = "{{FEED_SERVER}}";
 
 std::string Describe(const SourceRecord& record, bool fetched) {
     std::string line = record.name.empty() ? record.url : record.name + " (" + record.url + ")";
@@ -187,8 +186,8 @@ void EditionExport::FetchSources(std::vector<SourceRecord>& records, std::int64_
 bool EditionExport::Write(const ExportSettings& settings, std::vector<SourceRecord>& records,
                           EditionFiles& files, ExportProgress& progress, std::string* error) {
     // Links are written under the base URL at once, so no feed is written twice.
-    const std::string server =
-        settings.edition.baseUrl.empty() ? std::string(kToken) : settings.edition.baseUrl;
+    const std::string server = settings.edition.baseUrl.empty() ? std::string(FeedServer::kToken)
+                                                                : settings.edition.baseUrl;
     if (settings.edition.pictures && !KeepPictures(records, files, server, progress, error)) {
         return false;
     }

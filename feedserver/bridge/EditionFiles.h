@@ -20,6 +20,8 @@ public:
     // `dir` takes the new edition; `inPlace` may be absent or not whole.
     EditionFiles(std::filesystem::path dir, const std::filesystem::path& inPlace,
                  const std::string& manifestName);
+    // An edition with nothing in place to link from.
+    explicit EditionFiles(std::filesystem::path dir) : dir_(std::move(dir)) {}
 
     // True when the edition in place holds exactly `bytes` at `path` (relative)
     // and the new edition now links it there.

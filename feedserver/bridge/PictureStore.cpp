@@ -8,6 +8,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "feedserver/bridge/EditionFiles.h"
 #include "platform/runtime/pictures/DecodeService.h"
 #include "platform/runtime/pictures/GifDecoder.h"
 #include "platform/runtime/pictures/JpegDecoder.h"

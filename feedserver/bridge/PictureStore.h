@@ -7,10 +7,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "feedserver/bridge/EditionFiles.h"
 #include "feedserver/bridge/SourceFetcher.h"
 
 namespace pregonero::feeds {
+
+class EditionFiles;
 
 // Keeps the pictures an edition links, for an edition that travels without
 // the newspapers: each URL fetched once, and put at

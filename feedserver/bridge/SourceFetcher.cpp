@@ -1,5 +1,7 @@
 #include "feedserver/bridge/SourceFetcher.h"
 
+#include <atomic>
+
 #include "platform/runtime/network/CurlMulti.h"
 #include "platform/runtime/network/CurlTransfer.h"
 
